@@ -1,0 +1,92 @@
+#include "core/ByteRoutines.h"
+
+#include <QCoreApplication>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+QString ByteToHex(quint8 value)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    const QChar text[2] = {QLatin1Char(digits[value >> 4]), QLatin1Char(digits[value & 0x0F])};
+    return QString(text, 2);
+}
+
+quint8 HexDigitValue(quint8 code)
+{
+    if (code >= '0' && code <= '9')
+        return quint8(code - '0');
+    if (code >= 'A' && code <= 'F')
+        return quint8(code - 'A' + 10);
+    return 0;
+}
+
+void FilterHexKey(qint16 &key)
+{
+    if ((key >= 0 && key <= 7) || (key >= 9 && key <= 47) || (key >= 58 && key <= 64) ||
+        (key >= 71 && key <= 96) || (key >= 103 && key <= 126)) {
+        key = 0;
+    } else if (key >= 97 && key <= 102) {
+        key = qint16(key - 32);
+    }
+}
+
+void FilterDigitKey(qint16 &key)
+{
+    if ((key >= 0 && key <= 7) || (key >= 9 && key <= 47) || (key >= 58 && key <= 126))
+        key = 0;
+}
+
+int ByteSum(const QByteArray &bytes, int from, int to)
+{
+    if (from >= to)
+        return 0;
+    qint32 sum = 0;
+    const int first = qMax(from, 0);
+    const int last = qMin(to, int(bytes.size()));
+    for (int i = first; i < last; ++i)
+        sum += quint8(bytes.at(i));
+    return sum % 256;
+}
+
+qint16 TextToUcs2Bytes(QByteArray &bytes, const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    bytes = QByteArray(1, '\0');
+    bytes.reserve(1 + 2 * text.size());
+    for (const QChar unit : text) {
+        const ushort code = unit.unicode();
+        bytes.append(char(code >> 8));
+        bytes.append(char(code & 0xFF));
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents();
+    }
+    return 1;
+}
+
+QString BytesToHexColon(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size() * 3);
+    for (const char b : bytes) {
+        text += ByteToHex(quint8(b));
+        text += QLatin1Char(':');
+    }
+    return text;
+}
+
+QByteArray ToAnsi(const QString &text)
+{
+    QStringEncoder encoder("GBK");
+    if (!encoder.isValid())
+        return text.toLocal8Bit();
+    return encoder.encode(text);
+}
+
+QString FromAnsi(const QByteArray &bytes)
+{
+    QStringDecoder decoder("GBK");
+    if (!decoder.isValid())
+        return QString::fromLocal8Bit(bytes);
+    return decoder.decode(bytes);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Byte and text routines used by frame builders, reply parsers and input boxes.
+
+#include <QByteArray>
+#include <QString>
+
+// The frame lead-in that opens every request and every reply of all module families.
+inline const QByteArray FramePreamble = QByteArray::fromHex("1A2A3A4A5A6A7A8A");
+
+// Two upper-case hexadecimal digits: 0 -> "00", 15 -> "0F", 255 -> "FF".
+QString ByteToHex(quint8 value);
+
+// Value of one hexadecimal digit given as its character code; "0"-"9" and "A"-"F" only,
+// every other code (lower case included) gives 0.
+quint8 HexDigitValue(quint8 code);
+
+// Key-press filters: set key to 0 to drop it. FilterHexKey also turns "a".."f" into "A".."F".
+void FilterHexKey(qint16 &key);
+void FilterDigitKey(qint16 &key);
+
+// Sum of bytes[from..to-1] modulo 256; 0 when from >= to. Indices outside the array count as 0.
+int ByteSum(const QByteArray &bytes, int from, int to);
+
+// UTF-16 big-endian behind one leading 0 byte (index 0). Empty text: returns 0, bytes untouched.
+// Lets pending events run after each code unit, as the window code expects.
+qint16 TextToUcs2Bytes(QByteArray &bytes, const QString &text);
+
+// Bytes as the user sees them: "1A:2A:" (two upper-case digits and ":" per byte).
+QString BytesToHexColon(const QByteArray &bytes);
+
+// The system's ANSI code page (GBK) both ways.
+QByteArray ToAnsi(const QString &text);
+QString FromAnsi(const QByteArray &bytes);

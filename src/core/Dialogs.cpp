@@ -1,0 +1,56 @@
+#include "core/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+MessageHandler &messageHandler()
+{
+    static MessageHandler handler;
+    return handler;
+}
+InputHandler &inputHandler()
+{
+    static InputHandler handler;
+    return handler;
+}
+PauseHandler &pauseHandler()
+{
+    static PauseHandler handler;
+    return handler;
+}
+} // namespace
+
+MsgResult ShowMessage(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons)
+{
+    if (messageHandler())
+        return messageHandler()(MessageRequest{text, title, icon, buttons});
+    return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+}
+
+bool AskInput(const QString &prompt, const QString &title, const QString &defaultText,
+              QString *answer)
+{
+    if (inputHandler())
+        return inputHandler()(InputRequest{prompt, title, defaultText}, answer);
+    return false;
+}
+
+void Pause(int milliseconds)
+{
+    if (pauseHandler()) {
+        pauseHandler()(milliseconds);
+        return;
+    }
+    if (milliseconds <= 0 || !QCoreApplication::instance())
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void SetMessageHandler(MessageHandler handler) { messageHandler() = std::move(handler); }
+void SetInputHandler(InputHandler handler) { inputHandler() = std::move(handler); }
+void SetPauseHandler(PauseHandler handler) { pauseHandler() = std::move(handler); }

@@ -1,0 +1,222 @@
+#include "core/SerialLink.h"
+
+#include "core/ByteRoutines.h"
+#include "core/Module1.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QMetaObject>
+
+SerialLink::SerialLink(QObject *parent) : QObject(parent) {}
+
+SerialLink::~SerialLink()
+{
+    if (m_backend && m_backend->isOpen())
+        m_backend->close();
+}
+
+void SerialLink::setBackend(SerialBackend *backend)
+{
+    if (m_backend) {
+        if (m_backend->isOpen())
+            m_backend->close();
+        m_backend->disconnect(this);
+        delete m_backend;
+    }
+    m_backend = backend;
+    if (!m_backend)
+        return;
+    m_backend->setParent(this);
+    connect(m_backend, &SerialBackend::readyRead, this, &SerialLink::onReadyRead);
+    connect(m_backend, &SerialBackend::deviceLost, this, &SerialLink::onDeviceLost,
+            Qt::QueuedConnection);
+}
+
+void SerialLink::setPortResolver(std::function<QString(int)> resolver)
+{
+    m_resolver = std::move(resolver);
+}
+
+QString SerialLink::devicePath(int portNumber) const
+{
+    if (m_resolver)
+        return m_resolver(portNumber);
+    return QStringLiteral("COM%1").arg(portNumber);
+}
+
+void SerialLink::setPortNumber(qint16 number) { m_portNumber = number; }
+
+void SerialLink::setSettings(const QString &settings) { m_settings = settings; }
+
+qint32 SerialLink::baudRate() const
+{
+    bool ok = false;
+    const qint32 baud = m_settings.section(QLatin1Char(','), 0, 0).toInt(&ok);
+    return ok ? baud : 9600;
+}
+
+OpenResult SerialLink::open(QString *detail)
+{
+    if (!m_backend)
+        return OpenResult::OtherError;
+    if (m_backend->isOpen())
+        return OpenResult::InUse;
+    const QString path = devicePath(m_portNumber);
+    if (path.isEmpty())
+        return OpenResult::NoSuchPort;
+    const OpenResult result = m_backend->open(path, baudRate(), detail);
+    if (result == OpenResult::Ok) {
+        m_openPath = path;
+        m_backend->setDtr(m_dtr);
+        Q_EMIT portOpened();
+        // Bytes may already be waiting (a module that talks first).
+        scheduleDelivery();
+    }
+    return result;
+}
+
+void SerialLink::close()
+{
+    if (!m_backend || !m_backend->isOpen())
+        return;
+    m_backend->close();
+    Q_EMIT portClosed();
+}
+
+bool SerialLink::isOpen() const { return m_backend && m_backend->isOpen(); }
+
+void SerialLink::setDtr(bool on)
+{
+    m_dtr = on;
+    if (isOpen())
+        m_backend->setDtr(on);
+}
+
+void SerialLink::setThreshold(int n)
+{
+    const bool changed = n != m_threshold;
+    m_threshold = n;
+    m_readLength = n;
+    if (changed)
+        ++m_thresholdChanges;
+    // Inside a handler the delivery loop looks again when the handler returns.
+    if (!m_delivering)
+        scheduleDelivery();
+}
+
+qint64 SerialLink::bytesWaiting() const { return isOpen() ? m_backend->bytesAvailable() : 0; }
+
+QByteArray SerialLink::read()
+{
+    if (!isOpen())
+        return {};
+    const qint64 available = m_backend->bytesAvailable();
+    const qint64 count = m_readLength > 0 ? qMin<qint64>(m_readLength, available) : available;
+    if (count <= 0)
+        return {};
+    QByteArray bytes = m_backend->read(count);
+    ++m_reads;
+    if (!bytes.isEmpty())
+        trace(false, bytes);
+    return bytes;
+}
+
+void SerialLink::write(const QByteArray &bytes)
+{
+    if (!isOpen() || bytes.isEmpty())
+        return;
+    trace(true, bytes);
+    m_backend->write(bytes);
+}
+
+void SerialLink::requestDelivery() { scheduleDelivery(); }
+
+void SerialLink::setTraceFile(const QString &path) { m_tracePath = path; }
+
+void SerialLink::onReadyRead()
+{
+    ++m_arrivals;
+    if (!m_delivering)
+        deliver();
+}
+
+void SerialLink::onDeviceLost()
+{
+    if (!m_backend || !m_backend->isOpen())
+        return; // already handled: one loss, one report
+    m_backend->close();
+    RxStep = 0;
+    Q_EMIT portClosed();
+    Q_EMIT deviceLost(m_openPath);
+}
+
+void SerialLink::scheduleDelivery()
+{
+    if (m_deliveryQueued)
+        return;
+    m_deliveryQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_deliveryQueued = false;
+            if (!m_delivering)
+                deliver();
+        },
+        Qt::QueuedConnection);
+}
+
+void SerialLink::deliver()
+{
+    m_delivering = true;
+    while (isOpen() && m_threshold > 0 && m_backend->bytesAvailable() >= m_threshold) {
+        const quint64 reads = m_reads, arrivals = m_arrivals, changes = m_thresholdChanges;
+        Q_EMIT dataReceived();
+        // A handler that neither read nor changed the threshold, with nothing new arrived,
+        // waits for the next arrival: calling it again would spin.
+        if (reads == m_reads && changes == m_thresholdChanges && arrivals == m_arrivals)
+            break;
+    }
+    m_delivering = false;
+}
+
+void SerialLink::trace(bool transmitted, const QByteArray &bytes)
+{
+    Q_EMIT traffic(transmitted, bytes);
+    if (m_tracePath.isEmpty())
+        return;
+    QFile file(m_tracePath);
+    if (!file.open(QIODevice::Append | QIODevice::Text))
+        return;
+    QString hex = BytesToHexColon(bytes);
+    hex.chop(1);
+    const QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) +
+                         (transmitted ? QStringLiteral(" TX ") : QStringLiteral(" RX ")) + hex +
+                         QLatin1Char('\n');
+    file.write(line.toUtf8());
+}
+
+SerialLink &Link()
+{
+    static SerialLink *link = new SerialLink;
+    return *link;
+}
+
+void ApplyPortSettings(const QString &portName, const QString &baudText)
+{
+    static const char *const ports[] = {"COM1", "COM2", "COM3", "COM4",
+                                        "COM5", "COM6", "COM7", "COM8"};
+    for (int i = 0; i < 8; ++i) {
+        if (portName == QLatin1String(ports[i])) {
+            Link().setPortNumber(qint16(i + 1));
+            break;
+        }
+    }
+    static const char *const bauds[] = {"1200", "2400", "4800", "9600", "14400",
+                                        "19200", "38400", "57600", "115200"};
+    for (const char *baud : bauds) {
+        if (baudText == QLatin1String(baud) + QLatin1String("bps")) {
+            Link().setSettings(QLatin1String(baud) + QLatin1String(",n,8,1"));
+            break;
+        }
+    }
+}

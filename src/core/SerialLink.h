@@ -1,0 +1,124 @@
+#pragma once
+// The one serial port of the program, over a replaceable backend (a real device or pseudo-
+// terminal through QSerialPort, or an in-memory line for tests and the built-in virtual module).
+//
+// Receive semantics: dataReceived() is emitted on the UI thread whenever the bytes waiting are at
+// least the receive threshold and the threshold is above 0. It is also emitted for bytes that were
+// already waiting when a handler returns having read or changed the threshold, or when the
+// threshold is set from outside a handler. It is never emitted while a handler is running, so a
+// reply parser is never re-entered, even when it lets pending events run.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+enum class OpenResult { Ok, NoSuchPort, InUse, NoPermission, OtherError };
+
+class SerialBackend : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~SerialBackend() override = default;
+
+    // detail receives a human-readable cause (the device group for NoPermission, for example).
+    virtual OpenResult open(const QString &path, qint32 baud, QString *detail) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual qint64 bytesAvailable() const = 0;
+    virtual QByteArray read(qint64 maxBytes) = 0;
+    virtual qint64 write(const QByteArray &bytes) = 0;
+    // A device that refuses the change (a pseudo-terminal has no modem lines) is ignored.
+    virtual void setDtr(bool on) = 0;
+
+Q_SIGNALS:
+    void readyRead();
+    // The device went away while open (unplugged adapter, closed pseudo-terminal peer).
+    void deviceLost();
+};
+
+class SerialLink : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SerialLink(QObject *parent = nullptr);
+    ~SerialLink() override;
+
+    // Takes ownership; closes the port of the previous backend first.
+    void setBackend(SerialBackend *backend);
+    SerialBackend *backend() const { return m_backend; }
+    // Maps a port number (1..8) to the device path the backend opens.
+    void setPortResolver(std::function<QString(int)> resolver);
+    QString devicePath(int portNumber) const;
+
+    void setPortNumber(qint16 number);
+    qint16 portNumber() const { return m_portNumber; }
+    void setSettings(const QString &settings);
+    QString settings() const { return m_settings; }
+    qint32 baudRate() const;
+
+    OpenResult open(QString *detail = nullptr);
+    void close();
+    bool isOpen() const;
+
+    void setDtr(bool on);
+    bool dtr() const { return m_dtr; }
+
+    // Receive threshold and read length, always set together.
+    void setThreshold(int n);
+    int threshold() const { return m_threshold; }
+    int readLength() const { return m_readLength; }
+    void setReadLength(int n) { m_readLength = n; }
+
+    qint64 bytesWaiting() const;
+    // Reads the waiting bytes, at most the read length (0: all of them).
+    QByteArray read();
+    void write(const QByteArray &bytes);
+
+    bool isDelivering() const { return m_delivering; }
+    // Asks for one more delivery attempt from the event loop (used by a parser that waited for
+    // the line to settle). Nothing happens when the threshold is not reached.
+    void requestDelivery();
+
+    // One line per chunk: "hh:mm:ss.zzz TX 1A:2A:..." appended to the file. Empty path: off.
+    void setTraceFile(const QString &path);
+
+Q_SIGNALS:
+    void dataReceived();
+    void portOpened();
+    void portClosed();
+    // The device went away; the port is already closed and RxStep reset.
+    void deviceLost(const QString &devicePath);
+    void traffic(bool transmitted, const QByteArray &bytes);
+
+private:
+    void onReadyRead();
+    void onDeviceLost();
+    void deliver();
+    void scheduleDelivery();
+    void trace(bool transmitted, const QByteArray &bytes);
+
+    SerialBackend *m_backend = nullptr;
+    std::function<QString(int)> m_resolver;
+    qint16 m_portNumber = 1;
+    QString m_settings = QStringLiteral("9600,n,8,1");
+    bool m_dtr = false;
+    int m_threshold = 0;
+    int m_readLength = 0;
+    bool m_delivering = false;
+    bool m_deliveryQueued = false;
+    quint64 m_reads = 0;
+    quint64 m_arrivals = 0;
+    quint64 m_thresholdChanges = 0;
+    QString m_openPath;
+    QString m_tracePath;
+};
+
+// The program's single port.
+SerialLink &Link();
+
+// Port and baud choice of a connect window: "COM1".."COM8" set the port number, "1200bps" ..
+// "115200bps" the settings string; any other text leaves that part unchanged.
+void ApplyPortSettings(const QString &portName, const QString &baudText);

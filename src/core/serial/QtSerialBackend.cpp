@@ -1,0 +1,103 @@
+#include "core/serial/QtSerialBackend.h"
+
+#include <QFileInfo>
+#include <QSerialPort>
+
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+QtSerialBackend::QtSerialBackend(QObject *parent) : SerialBackend(parent), m_port(new QSerialPort(this))
+{
+    connect(m_port, &QSerialPort::readyRead, this, &SerialBackend::readyRead);
+    connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) &&
+            m_port->isOpen() && !m_lost) {
+            m_lost = true;
+            Q_EMIT deviceLost();
+        }
+    });
+}
+
+QtSerialBackend::~QtSerialBackend()
+{
+    if (m_port->isOpen())
+        m_port->close();
+}
+
+bool LacksAccessRights(const QString &path, QString *detail)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray native = QFile::encodeName(QFileInfo(path).canonicalFilePath());
+    if (native.isEmpty() || ::access(native.constData(), R_OK | W_OK) == 0)
+        return false;
+    if (detail) {
+        QString group;
+        struct stat st {};
+        if (::stat(native.constData(), &st) == 0) {
+            if (const struct group *g = ::getgrgid(st.st_gid))
+                group = QString::fromLocal8Bit(g->gr_name);
+        }
+        *detail = group;
+    }
+    return true;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(detail);
+    return false;
+#endif
+}
+
+OpenResult QtSerialBackend::open(const QString &path, qint32 baud, QString *detail)
+{
+    if (m_port->isOpen())
+        m_port->close();
+    m_lost = false;
+    m_port->setPortName(path);
+    m_port->setBaudRate(baud);
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
+    if (m_port->open(QIODevice::ReadWrite)) {
+        m_port->clearError();
+        return OpenResult::Ok;
+    }
+    const QSerialPort::SerialPortError error = m_port->error();
+    m_port->clearError();
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenResult::NoSuchPort;
+    case QSerialPort::OpenError:
+        return OpenResult::InUse;
+    case QSerialPort::PermissionError:
+        return LacksAccessRights(path, detail) ? OpenResult::NoPermission : OpenResult::InUse;
+    default:
+        if (!QFileInfo::exists(path))
+            return OpenResult::NoSuchPort;
+        return OpenResult::OtherError;
+    }
+}
+
+void QtSerialBackend::close()
+{
+    if (m_port->isOpen())
+        m_port->close();
+    m_port->clearError();
+}
+
+bool QtSerialBackend::isOpen() const { return m_port->isOpen(); }
+
+qint64 QtSerialBackend::bytesAvailable() const { return m_port->bytesAvailable(); }
+
+QByteArray QtSerialBackend::read(qint64 maxBytes) { return m_port->read(maxBytes); }
+
+qint64 QtSerialBackend::write(const QByteArray &bytes) { return m_port->write(bytes); }
+
+void QtSerialBackend::setDtr(bool on)
+{
+    // Pseudo-terminals have no modem lines; their refusal is of no interest.
+    if (!m_port->setDataTerminalReady(on))
+        m_port->clearError();
+}

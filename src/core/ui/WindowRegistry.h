@@ -1,0 +1,45 @@
+#pragma once
+// Every window exists at most once and is reached by its name. Using a window that is not open
+// creates it hidden with its design-time values; unloading (closing) deletes it, so the next use
+// starts fresh.
+//
+//   auto *w = Windows::get<frmVX8>();   // creates it hidden when needed
+//   Windows::find("frmVX8");            // nullptr when not loaded
+//   Windows::unload("frmVX8");
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QMdiArea;
+
+namespace Windows {
+
+// Registers a freshly created window under its objectName (set by the window's constructor).
+void add(QWidget *window);
+QWidget *find(const QString &name);
+bool isLoaded(const QString &name);
+// Closes and deletes the window (its close handlers run); nothing when not loaded.
+void unload(const QString &name);
+// Deletes every window but the main window (tests).
+void unloadAll();
+
+template <class T> T *get()
+{
+    if (QWidget *w = find(QLatin1String(T::WindowName)))
+        return static_cast<T *>(w);
+    auto *w = new T;
+    w->setObjectName(QLatin1String(T::WindowName));
+    add(w);
+    return w;
+}
+
+template <class T> T *findTyped() { return static_cast<T *>(find(QLatin1String(T::WindowName))); }
+
+// The MDI area of the main window, where child windows (launcher, module windows, tools) live.
+void setMdiArea(QMdiArea *area);
+QMdiArea *mdiArea();
+// Shows a window as an MDI child when an area exists, else as a top-level window.
+void showChild(QWidget *window);
+
+} // namespace Windows
