@@ -87,3 +87,31 @@ void showChild(QWidget *window)
 }
 
 } // namespace Windows
+
+namespace {
+QHash<QString, std::function<QWidget *()>> &factories()
+{
+    static QHash<QString, std::function<QWidget *()>> table;
+    return table;
+}
+} // namespace
+
+namespace Windows {
+void registerFactory(const QString &name, std::function<QWidget *()> factory)
+{
+    factories().insert(name, std::move(factory));
+}
+
+QWidget *get(const QString &name)
+{
+    if (QWidget *w = find(name))
+        return w;
+    const auto it = factories().constFind(name);
+    if (it == factories().constEnd())
+        return nullptr;
+    QWidget *w = (*it)();
+    w->setObjectName(name);
+    add(w);
+    return w;
+}
+} // namespace Windows

@@ -43,3 +43,21 @@ QMdiArea *mdiArea();
 void showChild(QWidget *window);
 
 } // namespace Windows
+
+#include <functional>
+namespace Windows {
+// Name-based creation for windows whose class the caller does not know (the launcher opening
+// the connect dialog, the timers touching frmVX8). RegisterWindows() installs every factory.
+void registerFactory(const QString &name, std::function<QWidget *()> factory);
+// Like get<T>() by name; nullptr when no factory is registered under that name.
+QWidget *get(const QString &name);
+// Convenience for controls of a window addressed by name: nullptr when either is missing.
+template <class C> C *control(const QString &window, const QString &name)
+{
+    QWidget *w = find(window);
+    return w ? w->findChild<C *>(name) : nullptr;
+}
+} // namespace Windows
+
+// Registers the factories of all windows of the program (called by main and by tests).
+void RegisterWindows();
