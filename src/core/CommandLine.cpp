@@ -1,0 +1,108 @@
+#include "core/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *options,
+                                   QString *output)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Corvane: configuration and test tool for GSM modules on a serial line.\n"
+        "Without --port, COM1..COM8 are the serial devices of this computer (USB and ACM "
+        "adapters first). To use a real module: corvane --port COM1=/dev/ttyUSB0"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Map a port entry to a device, for example "
+                                                 "COM1=/dev/ttyUSB0 or COM2=/dev/pts/3. Repeatable."),
+                                  QStringLiteral("COMn=PATH"));
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("Map COM1 to the built-in virtual alarm module."));
+    const QCommandLineOption connect(QStringLiteral("connect"),
+                                     QStringLiteral("Open the connect dialog with this port chosen "
+                                                    "and connect right after start-up."),
+                                     QStringLiteral("COMn"));
+    const QCommandLineOption baud(QStringLiteral("baud"),
+                                  QStringLiteral("Baud rate for --connect (default 9600bps)."),
+                                  QStringLiteral("RATEbps"), QStringLiteral("9600bps"));
+    const QCommandLineOption trace(QStringLiteral("trace"),
+                                   QStringLiteral("Append every chunk written (TX) or read (RX) "
+                                                  "to FILE, with a timestamp."),
+                                   QStringLiteral("FILE"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save a picture of the main window to FILE "
+                                                       "after a delay, then quit."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption screenshotDelay(QStringLiteral("screenshot-delay"),
+                                             QStringLiteral("Delay before --screenshot, in ms."),
+                                             QStringLiteral("MS"), QStringLiteral("1500"));
+    const QCommandLineOption screenshotWindow(
+        QStringLiteral("screenshot-window"),
+        QStringLiteral("With --screenshot, also save this window (by name) to FILE-NAME.png."),
+        QStringLiteral("NAME"));
+    parser.addOptions({help, version, port, demo, connect, baud, trace, screenshot,
+                       screenshotDelay, screenshotWindow});
+
+    if (!parser.parse(arguments)) {
+        *output = parser.errorText();
+        return CommandLineResult::Error;
+    }
+    if (parser.isSet(help)) {
+        *output = parser.helpText();
+        return CommandLineResult::Exit;
+    }
+    if (parser.isSet(version)) {
+        *output = QStringLiteral("Corvane %1.%2\n").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR);
+        return CommandLineResult::Exit;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *output = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        return CommandLineResult::Error;
+    }
+    static const QRegularExpression assignment(QStringLiteral("^COM[1-8]=.+$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    for (const QString &value : parser.values(port)) {
+        if (!assignment.match(value).hasMatch()) {
+            *output = QStringLiteral("--port expects COMn=PATH with n from 1 to 8, not \"%1\"").arg(value);
+            return CommandLineResult::Error;
+        }
+        options->portAssignments << value;
+    }
+    options->demo = parser.isSet(demo);
+    if (parser.isSet(connect)) {
+        static const QRegularExpression com(QStringLiteral("^COM[1-8]$"));
+        const QString value = parser.value(connect).toUpper();
+        if (!com.match(value).hasMatch()) {
+            *output = QStringLiteral("--connect expects COM1 to COM8, not \"%1\"").arg(parser.value(connect));
+            return CommandLineResult::Error;
+        }
+        options->connectPort = value;
+    }
+    static const QStringList bauds = {
+        QStringLiteral("1200bps"),  QStringLiteral("2400bps"),  QStringLiteral("4800bps"),
+        QStringLiteral("9600bps"),  QStringLiteral("14400bps"), QStringLiteral("19200bps"),
+        QStringLiteral("38400bps"), QStringLiteral("57600bps"), QStringLiteral("115200bps")};
+    QString baudValue = parser.value(baud);
+    if (!baudValue.endsWith(QLatin1String("bps")))
+        baudValue += QLatin1String("bps");
+    if (!bauds.contains(baudValue)) {
+        *output = QStringLiteral("--baud expects one of %1").arg(bauds.join(QLatin1String(", ")));
+        return CommandLineResult::Error;
+    }
+    options->baud = baudValue;
+    options->traceFile = parser.value(trace);
+    options->screenshotFile = parser.value(screenshot);
+    bool ok = false;
+    const int delay = parser.value(screenshotDelay).toInt(&ok);
+    if (!ok || delay < 0) {
+        *output = QStringLiteral("--screenshot-delay expects milliseconds");
+        return CommandLineResult::Error;
+    }
+    options->screenshotDelayMs = delay;
+    options->screenshotWindow = parser.value(screenshotWindow);
+    return CommandLineResult::Run;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// A backend that opens device paths through QSerialPort and the path "virtual:alarm" through an
+// in-memory line served by the built-in virtual module (the --demo mode).
+
+#include "core/MemorySerialBackend.h"
+#include "core/serial/QtSerialBackend.h"
+
+class RoutingBackend : public SerialBackend
+{
+    Q_OBJECT
+public:
+    static constexpr const char *VirtualPath = "virtual:alarm";
+
+    explicit RoutingBackend(QObject *parent = nullptr);
+
+    OpenResult open(const QString &path, qint32 baud, QString *detail) override;
+    void close() override;
+    bool isOpen() const override;
+    qint64 bytesAvailable() const override;
+    QByteArray read(qint64 maxBytes) override;
+    qint64 write(const QByteArray &bytes) override;
+    void setDtr(bool on) override;
+
+    MemorySerialBackend *memory() const { return m_memory; }
+
+private:
+    SerialBackend *active() const;
+
+    QtSerialBackend *m_device;
+    MemorySerialBackend *m_memory;
+    bool m_virtual = false;
+};
