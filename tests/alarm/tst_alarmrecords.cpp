@@ -1,0 +1,178 @@
+// The two settings records: text fields in English (ANSI) and Chinese (UTF-16), the size limits
+// of the fields, and decoding of read-back records including short ones.
+
+#include "alarm/AlarmRecords.h"
+
+#include <QtTest>
+
+using namespace AlarmRecords;
+
+namespace {
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+} // namespace
+
+class TestAlarmRecords : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encodeText_data();
+    void encodeText();
+    void decodeText_data();
+    void decodeText();
+    void trimSpaces_data();
+    void trimSpaces();
+    void recordTooLong();
+    void decodeInputRecord();
+    void decodeRelayRecordShort();
+};
+
+void TestAlarmRecords::encodeText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<int>("header");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("empty: header 0, no bytes")
+        << QString() << true << 90 << true << 0 << QByteArray();
+    QTest::newRow("design text with CR LF, 14 UCS-2 bytes")
+        << QStringLiteral("设备已开启\r\n") << false << 90 << true << 14
+        << hex("8BBE59075DF25F00542F000D000A");
+    QTest::newRow("relay design text, 6 bytes")
+        << QStringLiteral("设备开") << false << 60 << true << 6 << hex("8BBE59075F00");
+    QTest::newRow("English ASCII")
+        << QStringLiteral("Door open") << true << 90 << true << 0x89 << hex("446F6F72206F70656E");
+    QTest::newRow("English mode Chinese goes out as GBK")
+        << QStringLiteral("你好") << true << 90 << true << 0x84 << hex("C4E3BAC3");
+    QTest::newRow("90 ASCII fit, header DA")
+        << QString(90, QLatin1Char('a')) << true << 90 << true << 0xDA << QByteArray(90, 'a');
+    QTest::newRow("91 ASCII refused")
+        << QString(91, QLatin1Char('a')) << true << 90 << false << 0 << QByteArray();
+    QTest::newRow("45 Chinese fit, header 90")
+        << QString(45, QChar(0x6D4B)) << false << 90 << true << 90
+        << QByteArray::fromHex(QByteArray("6D4B").repeated(45));
+    QTest::newRow("46 Chinese refused")
+        << QString(46, QChar(0x6D4B)) << false << 90 << false << 0 << QByteArray();
+    QTest::newRow("60 ASCII fit the relay field, header BC")
+        << QString(60, QLatin1Char('z')) << true << 60 << true << 0xBC << QByteArray(60, 'z');
+    QTest::newRow("61 ASCII refused by the relay field")
+        << QString(61, QLatin1Char('z')) << true << 60 << false << 0 << QByteArray();
+    QTest::newRow("30 Chinese fit the relay field")
+        << QString(30, QChar(0x5F00)) << false << 60 << true << 60
+        << QByteArray::fromHex(QByteArray("5F00").repeated(30));
+    QTest::newRow("31 Chinese refused by the relay field")
+        << QString(31, QChar(0x5F00)) << false << 60 << false << 0 << QByteArray();
+}
+
+void TestAlarmRecords::encodeText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, english);
+    QFETCH(int, field);
+    QFETCH(bool, fits);
+    QFETCH(int, header);
+    QFETCH(QByteArray, bytes);
+    quint8 head = 0xEE;
+    QByteArray encoded("untouched");
+    QCOMPARE(EncodeText({text, english}, field, &head, &encoded), fits);
+    if (!fits)
+        return;
+    QCOMPARE(int(head), header);
+    QCOMPARE(encoded.toHex(' '), bytes.toHex(' '));
+}
+
+void TestAlarmRecords::decodeText_data()
+{
+    QTest::addColumn<int>("flag");
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("English: only the counted bytes")
+        << 0x83 << hex("414243444546") << QStringLiteral("ABC");
+    QTest::newRow("English GBK Chinese") << 0x84 << hex("C4E3BAC300") << QStringLiteral("你好");
+    QTest::newRow("English count beyond the field stops at the field")
+        << 0xFF << hex("4142") << QStringLiteral("AB");
+    QTest::newRow("Chinese: whole field, zeros not shown")
+        << 0x04 << hex("6D4B8BD5000000000000") << QStringLiteral("测试");
+    QTest::newRow("Chinese with CR LF")
+        << 0x08 << hex("8BBE5907000D000A0000") << QStringLiteral("设备\r\n");
+    QTest::newRow("Chinese: odd last byte ignored") << 0x02 << hex("004100") << QStringLiteral("A");
+    QTest::newRow("empty field") << 0x00 << QByteArray() << QString();
+}
+
+void TestAlarmRecords::decodeText()
+{
+    QFETCH(int, flag);
+    QFETCH(QByteArray, field);
+    QFETCH(QString, text);
+    QCOMPARE(DecodeText(quint8(flag), field), text);
+}
+
+void TestAlarmRecords::trimSpaces_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("trimmed");
+    QTest::newRow("spaces both sides") << QStringLiteral("  ab c ") << QStringLiteral("ab c");
+    QTest::newRow("line break kept") << QStringLiteral(" 设备\r\n") << QStringLiteral("设备\r\n");
+    QTest::newRow("only spaces") << QStringLiteral("   ") << QString();
+}
+
+void TestAlarmRecords::trimSpaces()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, trimmed);
+    QCOMPARE(TrimSpaces(text), trimmed);
+}
+
+void TestAlarmRecords::recordTooLong()
+{
+    QByteArray record("kept");
+    DiRecordValues di;
+    di.low = {QString(46, QChar(0x6D4B)), false};
+    QCOMPARE(EncodeDiRecord(di, &record), EncodeResult::LowTextTooLong);
+    di.low = {};
+    di.high = {QString(91, QLatin1Char('x')), true};
+    QCOMPARE(EncodeDiRecord(di, &record), EncodeResult::HighTextTooLong);
+    DoRecordValues relay;
+    relay.high = {QString(31, QChar(0x5F00)), false};
+    QCOMPARE(EncodeDoRecord(relay, &record), EncodeResult::HighTextTooLong);
+    QCOMPARE(record, QByteArray("kept"));
+}
+
+void TestAlarmRecords::decodeInputRecord()
+{
+    // trigger 1, group 1, interval 25, low English "Lo", high Chinese "高", count 9, relay 8
+    const QByteArray record = hex("01 01 19 82 02 4C6F") + QByteArray(88, '\0') + hex("9AD8") +
+                              QByteArray(88, '\0') + hex("09 08");
+    QCOMPARE(record.size(), 187);
+    const DiRecordFields f = DecodeDiRecord(record);
+    QCOMPARE(f.trigger.value_or(0), quint8(1));
+    QCOMPARE(f.group.value_or(0), quint8(1));
+    QCOMPARE(f.interval.value_or(0), quint8(25));
+    QCOMPARE(f.lowText.value_or(QString()), QStringLiteral("Lo"));
+    QCOMPARE(f.highText.value_or(QString()), QStringLiteral("高"));
+    QCOMPARE(f.count.value_or(0), quint8(9));
+    QCOMPARE(f.relay.value_or(0), quint8(8));
+}
+
+void TestAlarmRecords::decodeRelayRecordShort()
+{
+    // Ends inside the low-level text field: the text and everything after it are missing.
+    const QByteArray record = hex("02 00 05 06 07 00 82 4F4E");
+    const DoRecordFields f = DecodeDoRecord(record);
+    QCOMPARE(f.mode.value_or(0), quint8(2));
+    QCOMPARE(f.lowDelay.value_or(0), quint8(7));
+    QCOMPARE(f.highFlag.value_or(0), quint8(0x82));
+    QVERIFY(!f.lowText); // a UTF-16 field needs all 60 bytes
+    QVERIFY(!f.highText);
+    QVERIFY(!f.hold);
+}
+
+QTEST_GUILESS_MAIN(TestAlarmRecords)
+#include "tst_alarmrecords.moc"
