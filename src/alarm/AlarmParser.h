@@ -24,8 +24,10 @@ void ParseAlarmReply();
 void SetAlarmView(AlarmView *view);
 AlarmView *CurrentAlarmView();
 
-// Registers ParseAlarmReply with the receive dispatch for ProtocolAlarm.
+// Registers ParseAlarmReply with the receive dispatch for ProtocolAlarm (both names do the same;
+// InstallAlarmParser matches the start-up calls of the other parsers).
 void RegisterAlarmParser();
+void InstallAlarmParser();
 
 // The settle wait. The timer ticks every AlarmSettleTickMs while a variable-length step waits;
 // the step acts after AlarmSettleQuietTicks ticks in a row saw no new byte.
