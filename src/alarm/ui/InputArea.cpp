@@ -1,0 +1,188 @@
+#include "alarm/ui/InputArea.h"
+
+#include "alarm/AlarmChecks.h"
+#include "alarm/AlarmFrames.h"
+#include "alarm/AlarmRecords.h"
+#include "alarm/ui/AlarmFeatures.h"
+#include "core/Dialogs.h"
+#include "core/Module1.h"
+#include "core/SerialLink.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <array>
+
+using namespace AlarmUi;
+
+InputArea::InputArea(QWidget *window) : QObject(window), m_window(window)
+{
+    setObjectName(QStringLiteral("InputArea"));
+    Combo5 = Find<QComboBox>(window, "Combo5");
+    Combo7 = Find<QComboBox>(window, "Combo7");
+    Option9 = Find<QRadioButton>(window, "Option9");
+    Option10 = Find<QRadioButton>(window, "Option10");
+    Option13 = Find<QRadioButton>(window, "Option13");
+    Option11 = Find<QRadioButton>(window, "Option11");
+    Option12 = Find<QRadioButton>(window, "Option12");
+    Option14 = Find<QRadioButton>(window, "Option14");
+    Option15 = Find<QRadioButton>(window, "Option15");
+    Check1 = Find<QCheckBox>(window, "Check1");
+    Check2 = Find<QCheckBox>(window, "Check2");
+    Check7 = Find<QCheckBox>(window, "Check7");
+    Text15 = Find<QPlainTextEdit>(window, "Text15");
+    Text16 = Find<QLineEdit>(window, "Text16");
+    Text17 = Find<QPlainTextEdit>(window, "Text17");
+    Text19 = Find<QLineEdit>(window, "Text19");
+    Text20 = Find<QLineEdit>(window, "Text20");
+    for (int i = 0; i < 8; ++i)
+        Combo9[i] = window->findChild<QComboBox *>(QStringLiteral("Combo9_%1").arg(i));
+
+    auto click = [this, window](const char *name, void (InputArea::*action)()) {
+        if (auto *b = Find<QPushButton>(window, name))
+            connect(b, &QPushButton::clicked, this, action);
+    };
+    click("Command17", &InputArea::readSettings);
+    click("Command16", &InputArea::writeSettings);
+    click("Command25", &InputArea::readState);
+    click("Command26_0", &InputArea::readModes);
+    click("Command26_1", &InputArea::setModes);
+
+    connect(Text15, &QPlainTextEdit::textChanged, this,
+            [this] { chooseEncoding(Text15, Option11, Option12); });
+    connect(Text17, &QPlainTextEdit::textChanged, this,
+            [this] { chooseEncoding(Text17, Option15, Option14); });
+    connect(Text16, &QLineEdit::textChanged, this, &InputArea::clampInterval);
+    // Only a click by the user counts: a reply that selects these buttons must not wipe the
+    // interval it has just shown.
+    for (QRadioButton *o : {Option11, Option12, Option13})
+        connect(o, &QRadioButton::clicked, this, &InputArea::encodingClicked);
+
+    auto *noTyping = new NoTypingFilter(this);
+    Combo7->installEventFilter(noTyping);
+    if (Combo7->lineEdit())
+        Combo7->lineEdit()->installEventFilter(noTyping);
+}
+
+void InputArea::chooseEncoding(QPlainTextEdit *box, QRadioButton *chinese, QRadioButton *english)
+{
+    if (AlarmChecks::NeedsChinese(BoxText(box)))
+        chinese->setChecked(true);
+    else
+        english->setChecked(true);
+}
+
+void InputArea::clampInterval()
+{
+    if (BoxNumber(Text16) > 2550)
+        Text16->setText(QStringLiteral("2550"));
+    if (BoxNumber(Text16) < 0)
+        Text16->setText(QStringLiteral("0"));
+}
+
+// A click on "电平变化" or on an encoding of the low-level text: without a single-level trigger
+// the alarm is not repeated.
+void InputArea::encodingClicked()
+{
+    if (!Option9->isChecked() && !Option10->isChecked())
+        Text16->setText(QStringLiteral("0"));
+}
+
+int InputArea::channel(const QString &message) const
+{
+    const int index = Combo5->currentIndex();
+    if (index >= 0 && index < Combo5->count() && index < 8)
+        return index;
+    ShowMessage(message, QStringLiteral("提示"), MsgIcon::Information);
+    return -1;
+}
+
+void InputArea::readSettings()
+{
+    if (!PortOpenOrConnect())
+        return;
+    const int ch = channel(QStringLiteral("请指定要读取的DI通道0-7"));
+    if (ch < 0)
+        return;
+    DiWritePending = 0;
+    Text15->clear();
+    Text16->clear();
+    Text17->clear();
+    Check1->setChecked(false);
+    Check7->setChecked(false);
+    Check2->setChecked(false);
+    Option9->setChecked(true);
+    Option11->setChecked(true);
+    Option15->setChecked(true);
+    Link().write(AlarmFrames::ReadDiSettings(quint8(ch)));
+}
+
+void InputArea::writeSettings()
+{
+    if (!PortOpenOrConnect())
+        return;
+    // Set before anything can stop the write, as the reply parser expects.
+    DiWritePending = 1;
+    const int ch = channel(QStringLiteral("请指定要设置的DI通道0-7"));
+    if (ch < 0)
+        return;
+
+    AlarmRecords::DiRecordValues values;
+    values.trigger = AlarmChecks::TriggerCode(Option9->isChecked(), Option10->isChecked(),
+                                              Option13->isChecked());
+    if (BoxNumber(Text16) > 2550)
+        Text16->setText(QStringLiteral("2550"));
+    values.interval = AlarmChecks::IntervalUnits(BoxNumber(Text16));
+    values.group = AlarmChecks::GroupCode(Check1->isChecked(), Check2->isChecked());
+    values.low = {BoxText(Text15), Option12->isChecked()};
+    values.high = {BoxText(Text17), Option14->isChecked()};
+    const QString countRefusal = AlarmChecks::CheckAlarmCount(BoxNumber(Text20), &values.count);
+    values.relay = AlarmFrames::LinkedRelayCode(Combo7->currentText());
+
+    QByteArray record;
+    if (AlarmRecords::EncodeDiRecord(values, &record) != AlarmRecords::EncodeResult::Ok) {
+        ShowMessage(AlarmChecks::TextTooLongMessage(), QStringLiteral("提示"),
+                    MsgIcon::Information);
+        return;
+    }
+    if (!countRefusal.isEmpty()) {
+        ShowMessage(countRefusal, QStringLiteral("提示"), MsgIcon::Information);
+        return;
+    }
+    Link().write(AlarmFrames::DiSettingsWrite(quint8(ch), record));
+}
+
+void InputArea::readState()
+{
+    if (!PortOpenOrConnect())
+        return;
+    const int ch = channel(QStringLiteral("请指定要读取的DI通道0-7"));
+    if (ch < 0)
+        return;
+    Link().write(AlarmFrames::ReadDiState(quint8(ch)));
+    LastQueryCode = 0x98;
+    Text19->clear();
+}
+
+void InputArea::readModes()
+{
+    if (!PortOpenOrConnect())
+        return;
+    Link().write(AlarmFrames::ReadAlarmModes());
+    for (QComboBox *box : Combo9)
+        ClearComboText(box);
+}
+
+void InputArea::setModes()
+{
+    if (!PortOpenOrConnect())
+        return;
+    std::array<quint8, 8> modes{};
+    for (int i = 0; i < 8; ++i)
+        modes[size_t(i)] = Combo9[i] ? AlarmFrames::AlarmModeCode(Combo9[i]->currentText()) : 0;
+    Link().write(AlarmFrames::AlarmModes(modes));
+    ShowMessage(QStringLiteral("指令发送成功"), QStringLiteral("提示"));
+}

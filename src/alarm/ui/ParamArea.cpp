@@ -1,0 +1,128 @@
+#include "alarm/ui/ParamArea.h"
+
+#include "alarm/AlarmChecks.h"
+#include "alarm/AlarmFrames.h"
+#include "alarm/ui/AlarmFeatures.h"
+#include "core/Dialogs.h"
+#include "core/SerialLink.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace AlarmUi;
+
+ParamArea::ParamArea(QWidget *window) : QObject(window)
+{
+    setObjectName(QStringLiteral("ParamArea"));
+    Option3 = Find<QRadioButton>(window, "Option3");
+    Option4 = Find<QRadioButton>(window, "Option4");
+    Check3 = Find<QCheckBox>(window, "Check3");
+    Check4 = Find<QCheckBox>(window, "Check4");
+    Text1 = Find<QLineEdit>(window, "Text1");
+    Text2 = Find<QLineEdit>(window, "Text2");
+    Text3 = Find<QLineEdit>(window, "Text3");
+    Text4 = Find<QLineEdit>(window, "Text4");
+
+    const struct {
+        const char *name;
+        void (ParamArea::*action)();
+    } buttons[] = {
+        {"Command1", &ParamArea::sendPasswordMode},   {"Command2", &ParamArea::sendPassword},
+        {"Command3", &ParamArea::sendReceiverNumber}, {"Command4", &ParamArea::sendPassiveAddress},
+        {"Command7", &ParamArea::sendRestartTime},    {"Command9", &ParamArea::sendModuleModel},
+        {"Command18", &ParamArea::sendParameterClear}};
+    for (const auto &b : buttons) {
+        if (auto *button = Find<QPushButton>(window, b.name))
+            connect(button, &QPushButton::clicked, this, b.action);
+    }
+    // "需要" and "不需要" send the password flags at once; only the two boxes are encoded.
+    for (const char *name : {"Option1", "Option2"}) {
+        if (auto *option = Find<QRadioButton>(window, name))
+            connect(option, &QRadioButton::clicked, this, &ParamArea::sendPasswordMode);
+    }
+
+    auto *colonFields = new HexKeyFilter(true, this);
+    for (QLineEdit *box : {Text1, Text3}) {
+        box->installEventFilter(colonFields);
+        box->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
+
+    // The passive-mode address means nothing to a module in active work form ("主动方式").
+    if (auto *combo1 = Find<QComboBox>(window, "Combo1"))
+        connect(combo1, qOverload<int>(&QComboBox::currentIndexChanged), this,
+                [this](int index) { Text3->setEnabled(index != 0); });
+}
+
+bool ParamArea::portOpen() const
+{
+    if (Link().isOpen())
+        return true;
+    ShowMessage(AlarmChecks::PortClosedMessage(), QStringLiteral("提示"), MsgIcon::Information);
+    return false;
+}
+
+bool ParamArea::accepted(const QString &refusal)
+{
+    if (refusal.isEmpty())
+        return true;
+    ShowMessage(refusal, QStringLiteral("提示"), MsgIcon::Information);
+    return false;
+}
+
+void ParamArea::sendPasswordMode()
+{
+    if (!portOpen())
+        return;
+    Link().write(AlarmFrames::PasswordMode(
+        AlarmFrames::PasswordFlags(Check4->isChecked(), Check3->isChecked())));
+}
+
+void ParamArea::sendPassword()
+{
+    if (!portOpen() || !accepted(AlarmChecks::CheckPassword(Text1->text())))
+        return;
+    Link().write(AlarmFrames::SmsPassword(Text1->text().toUpper()));
+}
+
+void ParamArea::sendReceiverNumber()
+{
+    if (!portOpen() || !accepted(AlarmChecks::CheckReceiverNumber(Text2->text())))
+        return;
+    Link().write(AlarmFrames::ReceiverNumber(Text2->text().toUpper()));
+}
+
+void ParamArea::sendPassiveAddress()
+{
+    if (!portOpen() || !accepted(AlarmChecks::CheckPassiveAddress(Text3->text())))
+        return;
+    Link().write(AlarmFrames::PassiveAddressFromText(Text3->text().toUpper()));
+}
+
+void ParamArea::sendRestartTime()
+{
+    quint32 units = 0;
+    if (!portOpen() || !accepted(AlarmChecks::CheckRestartTime(BoxNumber(Text4), &units)))
+        return;
+    Link().write(AlarmFrames::RestartTime(units));
+}
+
+void ParamArea::sendModuleModel()
+{
+    if (!portOpen())
+        return;
+    // Nothing is sent while neither model is chosen.
+    if (Option3->isChecked())
+        Link().write(AlarmFrames::ModuleModel(2));
+    else if (Option4->isChecked())
+        Link().write(AlarmFrames::ModuleModel(1));
+}
+
+void ParamArea::sendParameterClear()
+{
+    if (!portOpen())
+        return;
+    Link().write(AlarmFrames::ParameterClear());
+}

@@ -1,0 +1,167 @@
+#include "alarm/ui/RelayArea.h"
+
+#include "alarm/AlarmChecks.h"
+#include "alarm/AlarmFrames.h"
+#include "alarm/AlarmRecords.h"
+#include "alarm/ui/AlarmFeatures.h"
+#include "core/Dialogs.h"
+#include "core/Module1.h"
+#include "core/SerialLink.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace AlarmUi;
+
+namespace {
+const QString CloseCaption = QStringLiteral("闭合");
+const QString OpenCaption = QStringLiteral("断开");
+
+// Delays and the reply delay stay within 0..250 s while they are typed.
+void clampDelay(QLineEdit *box)
+{
+    if (BoxNumber(box) > 250)
+        box->setText(QStringLiteral("250"));
+    if (BoxNumber(box) < 0)
+        box->setText(QStringLiteral("0"));
+}
+} // namespace
+
+RelayArea::RelayArea(QWidget *window) : QObject(window)
+{
+    setObjectName(QStringLiteral("RelayArea"));
+    Combo6 = Find<QComboBox>(window, "Combo6");
+    Combo8 = Find<QComboBox>(window, "Combo8");
+    Option16 = Find<QRadioButton>(window, "Option16");
+    Option17 = Find<QRadioButton>(window, "Option17");
+    Option18 = Find<QRadioButton>(window, "Option18");
+    Option19 = Find<QRadioButton>(window, "Option19");
+    Option20 = Find<QRadioButton>(window, "Option20");
+    Option21 = Find<QRadioButton>(window, "Option21");
+    Option22 = Find<QRadioButton>(window, "Option22");
+    Option23 = Find<QRadioButton>(window, "Option23");
+    Option24 = Find<QRadioButton>(window, "Option24");
+    Text8 = Find<QLineEdit>(window, "Text8");
+    Text10 = Find<QLineEdit>(window, "Text10");
+    Text12 = Find<QLineEdit>(window, "Text12");
+    Text14 = Find<QLineEdit>(window, "Text14");
+    Text18 = Find<QLineEdit>(window, "Text18");
+    Check5 = Find<QCheckBox>(window, "Check5");
+    Check6 = Find<QCheckBox>(window, "Check6");
+    Command27_0 = Find<QPushButton>(window, "Command27_0");
+
+    if (auto *b = Find<QPushButton>(window, "Command23"))
+        connect(b, &QPushButton::clicked, this, &RelayArea::readSettings);
+    if (auto *b = Find<QPushButton>(window, "Command13"))
+        connect(b, &QPushButton::clicked, this, &RelayArea::writeSettings);
+    connect(Command27_0, &QPushButton::clicked, this, &RelayArea::outputTest);
+
+    connect(Option16, &QRadioButton::clicked, this, &RelayArea::levelClicked);
+    connect(Option17, &QRadioButton::clicked, this, &RelayArea::pulseClicked);
+    for (QLineEdit *box : {Text10, Text14, Text18})
+        connect(box, &QLineEdit::textChanged, this, [box] { clampDelay(box); });
+    connect(Text12, &QLineEdit::textChanged, this,
+            [this] { chooseEncoding(Text12, Option22, Option21); });
+    connect(Text8, &QLineEdit::textChanged, this,
+            [this] { chooseEncoding(Text8, Option23, Option24); });
+}
+
+void RelayArea::levelClicked()
+{
+    if (!Option16->isChecked())
+        return;
+    Text10->setText(QStringLiteral("0"));
+    Text14->setText(QStringLiteral("0"));
+}
+
+// A pulse lasts at least one second: zero delays become 1.
+void RelayArea::pulseClicked()
+{
+    if (!Option17->isChecked())
+        return;
+    if (BoxNumber(Text10) == 0)
+        Text10->setText(QStringLiteral("1"));
+    if (BoxNumber(Text14) == 0)
+        Text14->setText(QStringLiteral("1"));
+}
+
+void RelayArea::chooseEncoding(QLineEdit *box, QRadioButton *chinese, QRadioButton *english)
+{
+    if (AlarmChecks::NeedsChinese(box->text()))
+        chinese->setChecked(true);
+    else
+        english->setChecked(true);
+}
+
+int RelayArea::channel(const QString &message) const
+{
+    const int index = Combo6->currentIndex();
+    if (index >= 0 && index < Combo6->count() && index < 8)
+        return index;
+    ShowMessage(message, QStringLiteral("提示"), MsgIcon::Information);
+    return -1;
+}
+
+void RelayArea::readSettings()
+{
+    if (!PortOpenOrConnect())
+        return;
+    const int ch = channel(QStringLiteral("请指定要读取的Do通道0-7"));
+    if (ch < 0)
+        return;
+    DoWritePending = 0;
+    for (QLineEdit *box : {Text12, Text8, Text10, Text14, Text18})
+        box->clear();
+    Check5->setChecked(false);
+    Check6->setChecked(false);
+    for (QRadioButton *o : {Option16, Option19, Option22, Option23})
+        o->setChecked(true);
+    Link().write(AlarmFrames::ReadDoSettings(quint8(ch)));
+}
+
+void RelayArea::writeSettings()
+{
+    if (!PortOpenOrConnect())
+        return;
+    DoWritePending = 1;
+    const int ch = channel(QStringLiteral("请指定要设置的Do通道0-7"));
+    if (ch < 0)
+        return;
+
+    AlarmRecords::DoRecordValues values;
+    values.replyDelay = AlarmChecks::DelaySeconds(BoxNumber(Text18));
+    values.mode = AlarmChecks::OutputModeCode(Option16->isChecked(), Option17->isChecked());
+    if (values.mode == 2) {
+        // The delays return the relay by itself: they only mean something for a pulse.
+        values.highDelay = AlarmChecks::DelaySeconds(BoxNumber(Text10));
+        values.lowDelay = AlarmChecks::DelaySeconds(BoxNumber(Text14));
+    }
+    values.reply = AlarmChecks::SmsReplyCode(Check5->isChecked(), Option18->isChecked(),
+                                             Option20->isChecked());
+    values.low = {Text12->text(), Option21->isChecked()};
+    values.high = {Text8->text(), Option24->isChecked()};
+    values.hold = Check6->isChecked() ? 1 : 0;
+
+    QByteArray record;
+    if (AlarmRecords::EncodeDoRecord(values, &record) != AlarmRecords::EncodeResult::Ok) {
+        ShowMessage(AlarmChecks::TextTooLongMessage(), QStringLiteral("提示"),
+                    MsgIcon::Information);
+        return;
+    }
+    Link().write(AlarmFrames::DoSettingsWrite(quint8(ch), record));
+}
+
+void RelayArea::outputTest()
+{
+    if (!PortOpenOrConnect())
+        return;
+    const int relay = AlarmChecks::TestRelayNumber(Combo8->currentText());
+    if (relay < 0)
+        return;
+    const bool close = Command27_0->text() == CloseCaption;
+    Command27_0->setText(close ? OpenCaption : CloseCaption);
+    Link().write(AlarmFrames::DoControl(quint8(relay), close));
+}
