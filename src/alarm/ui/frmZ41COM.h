@@ -1,0 +1,185 @@
+#pragma once
+// The alarm module window frmZ41COM: the tabbed panel SSTab1 with the module parameters as read,
+// the communication test, the other module parameters, the input alarms, the relay outputs and
+// the phone number table. This class owns the opening actions, the delayed switch of the reply
+// parser, the read-all sequence (Timer2), the busy handling of the guarded buttons, tab
+// switching, the work-mode write (Timer1), the power-saving write (Timer3), the baud command,
+// the code prompt on the version label and the exit button. It is the reply parser's view.
+//
+// The feature buttons of the input, relay, phone-table, parameter and communication-test areas
+// are not connected here: their code lives in files of its own and attaches itself through
+// addFeatureInstaller(), reaching the controls through the page accessors or control<T>().
+
+#include "alarm/AlarmView.h"
+
+#include <QSqlDatabase>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QSqlQuery;
+class QTableWidget;
+class QTabWidget;
+
+namespace Ui {
+class frmZ41COM;
+class frmZ41COM_params;
+class frmZ41COM_test;
+class frmZ41COM_other;
+class frmZ41COM_inputs;
+class frmZ41COM_relays;
+class frmZ41COM_phones;
+} // namespace Ui
+
+class frmZ41COM : public QWidget, public AlarmView
+{
+    Q_OBJECT
+public:
+    static constexpr const char *WindowName = "frmZ41COM";
+
+    // Pages of SSTab1, in tab order.
+    enum Page { ParamsPage, TestPage, OtherPage, InputsPage, RelaysPage, PhonesPage };
+
+    // The buttons that a multi-frame exchange disables, in the order of SavedButtonStates.
+    static constexpr std::array<const char *, 14> GuardedButtons = {
+        "Command1",  "Command2",    "Command3",    "Command4",   "Command5",
+        "Command6",  "Command7",    "Command8",    "Command9",   "Command14",
+        "Command15", "Command21_0", "Command21_1", "Command21_2"};
+
+    explicit frmZ41COM(QWidget *parent = nullptr);
+    ~frmZ41COM() override;
+
+    // The opening actions. They run once, when the window is first shown; a window that is only
+    // created (hidden, by a name lookup) keeps its design-time state. Calling it again does
+    // nothing.
+    void load();
+    bool hasLoaded() const { return m_loaded; }
+
+    // Feature areas attach their behaviour to each new window: every installer runs at the end
+    // of the constructor. Register them before the window is created (RegisterWindows()).
+    using FeatureInstaller = std::function<void(frmZ41COM *)>;
+    static void addFeatureInstaller(FeatureInstaller installer);
+
+    // Where "gprs.mdb" is looked for: beside the program unless a path was set (tests).
+    static QString databasePath();
+    static void setDatabasePath(const QString &path);
+    // The database and the record set "select * from Phone_Table", open while the window lives;
+    // invalid / nullptr when the file is missing or cannot be read.
+    QSqlDatabase database() const { return m_db; }
+    QSqlQuery *phoneRecordSet() const { return m_phoneRecords.get(); }
+
+    // Timers (design-time: all off). Tick handlers are public so tests can call them.
+    QTimer Timer1; // work-mode write, 100 ms, re-armed at 2000 ms
+    QTimer Timer2; // read-all sender, 100 ms, re-armed at 500 ms
+    QTimer Timer3; // power-saving write, 100 ms, re-armed at 1000 ms
+    QTimer Timer5; // one-shot: switches ProtocolId to 101, 1000 ms
+    QTimer Timer6; // one-shot: starts the read-all sequence, 1000 ms
+    QTimer rTimer; // end of a received message (communication test), 100 ms
+    void onTimer1();
+    void onTimer2();
+    void onTimer3();
+    void onTimer5();
+    void onTimer6();
+
+    // Step of the work-mode and power-saving writes (both use it) and the states that
+    // Disable_Command saved.
+    qint16 WriteStep = 0;
+    std::array<bool, 14> SavedButtonStates{};
+
+    // Actions of this window's own controls.
+    void refresh();                     // Command8 "刷新", and Timer6
+    void startWorkModeWrite();          // Command5
+    void startPowerSavingWrite();       // Command14
+    void sendBaudRate();                // Command6
+    void askVersionCode();              // Label8 double-click
+    void exitWindow();                  // Command10 "退出"
+    void tabChanged(int index);         // SSTab1 click
+    void transferModeChosen(int index); // Combo2 click
+
+    // Controls by object name (element Command21(0) is "Command21_0").
+    template <class T> T *control(const QString &name) const { return findChild<T *>(name); }
+    QPushButton *button(const QString &name) const;
+    QLabel *label(const QString &name) const;
+    QLineEdit *lineEdit(const QString &name) const;
+    QPlainTextEdit *textArea(const QString &name) const;
+    QComboBox *combo(const QString &name) const;
+    QRadioButton *option(const QString &name) const;
+    QCheckBox *check(const QString &name) const;
+    QScrollBar *scrollBar(const QString &name) const;
+    QTableWidget *grid() const;
+    QTabWidget *tabs() const;
+    // Elements of the control arrays: Command21(i), Text21(i), Combo9(i), Label21(i), ...
+    QWidget *element(const QString &array, int index) const;
+
+    // The forms of the pages, for the feature code.
+    Ui::frmZ41COM_params &paramsUi() { return *m_params; }
+    Ui::frmZ41COM_test &testUi() { return *m_test; }
+    Ui::frmZ41COM_other &otherUi() { return *m_other; }
+    Ui::frmZ41COM_inputs &inputsUi() { return *m_inputs; }
+    Ui::frmZ41COM_relays &relaysUi() { return *m_relays; }
+    Ui::frmZ41COM_phones &phonesUi() { return *m_phones; }
+
+    // The phone grid as the reply parser sees it: row 0 is the header row, column 0 the fixed
+    // column (the table's vertical header); rows 1.. are the entries.
+    int gridRows() const;
+    QString gridCell(int row, int column) const;
+
+    // AlarmView
+    void setText(const QString &control, const QString &text) override;
+    QString text(const QString &control) const override;
+    void appendText(const QString &control, const QString &text) override;
+    void setComboIndex(const QString &control, int index) override;
+    int comboIndex(const QString &control) const override;
+    void setChecked(const QString &control, bool checked) override;
+    bool isChecked(const QString &control) const override;
+    void setVisible(const QString &control, bool visible) override;
+    void setEnabled(const QString &control, bool enabled) override;
+    void setGridRows(int rows) override;
+    void setGridCell(int row, int column, const QString &text) override;
+    void restartReplyTimer(int milliseconds) override;
+    void setModuleStatus(const QString &text) override;
+
+    // Status-bar panel n (1..3) of the main window and its menu "短信发送方式"; nothing when
+    // the main window is not there.
+    static void setMainStatusPanel(int panel, const QString &text);
+    static void showSmsMannerMenu(bool visible);
+
+public Q_SLOTS:
+    void Enable_Command();
+    void Disable_Command();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void connectControls();
+    void setDesignState();
+    void openDatabase();
+    void closeDatabase();
+    void placeWindow();
+    void writeFrame(const QByteArray &frame);
+
+    std::unique_ptr<Ui::frmZ41COM> m_ui;
+    std::unique_ptr<Ui::frmZ41COM_params> m_params;
+    std::unique_ptr<Ui::frmZ41COM_test> m_test;
+    std::unique_ptr<Ui::frmZ41COM_other> m_other;
+    std::unique_ptr<Ui::frmZ41COM_inputs> m_inputs;
+    std::unique_ptr<Ui::frmZ41COM_relays> m_relays;
+    std::unique_ptr<Ui::frmZ41COM_phones> m_phones;
+
+    QSqlDatabase m_db;
+    std::unique_ptr<QSqlQuery> m_phoneRecords;
+    bool m_loaded = false;
+};
