@@ -1,1 +1,188 @@
-int main() { return 0; }
+// corvane-sim: the virtual alarm control module on a pseudo-terminal. It prints the device path
+// and serves it until SIGINT or SIGTERM; connect the program to that path with --port COMn=PATH.
+
+#include "sim/AlarmModuleSim.h"
+#include "sim/PtyServer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int SignalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(SignalPipe[1], &byte, 1);
+}
+
+int UsageError(const QString &text)
+{
+    std::fprintf(stderr, "corvane-sim: %s\n", qPrintable(text));
+    return 2;
+}
+
+// Value of an option that must be one of the given words; empty when it is not.
+QString Choice(const QCommandLineParser &parser, const QString &name, const QStringList &words)
+{
+    const QString value = parser.value(name).toLower();
+    return words.contains(value) ? value : QString();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("corvane-sim"));
+    QCoreApplication::setApplicationVersion(
+        QStringLiteral("%1.%2").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Virtual multi-channel SMS alarm control module on a pseudo-terminal.\n"
+        "Prints \"corvane-sim: serving <path>\" and answers on <path> until SIGINT or SIGTERM."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption workForm(QStringLiteral("work-form"),
+                                      QStringLiteral("Work form: active or passive (default)."),
+                                      QStringLiteral("form"), QStringLiteral("passive"));
+    const QCommandLineOption transfer(
+        QStringLiteral("transfer"),
+        QStringLiteral("Transfer mode: format (default), transparent1 or transparent2."),
+        QStringLiteral("mode"), QStringLiteral("format"));
+    const QCommandLineOption powerSaving(QStringLiteral("power-saving"),
+                                         QStringLiteral("Power saving: on or off (default)."),
+                                         QStringLiteral("on|off"), QStringLiteral("off"));
+    const QCommandLineOption password(
+        QStringLiteral("password"),
+        QStringLiteral("SMS password for sending and receiving: on or off (default)."),
+        QStringLiteral("on|off"), QStringLiteral("off"));
+    const QCommandLineOption net(
+        QStringLiteral("net"),
+        QStringLiteral("Network mode: sms (default) or gprs (the program refuses it)."),
+        QStringLiteral("mode"), QStringLiteral("sms"));
+    const QCommandLineOption silent(QStringLiteral("silent"),
+                                    QStringLiteral("Answer nothing (a module that is not there)."));
+    const QCommandLineOption delay(QStringLiteral("delay"),
+                                   QStringLiteral("Wait MS milliseconds before each answer."),
+                                   QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption chunk(
+        QStringLiteral("chunk"),
+        QStringLiteral("Send each answer in pieces of N bytes, 10 ms apart."), QStringLiteral("N"),
+        QStringLiteral("0"));
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("With --chunk: pieces of random size 1..N drawn from seed S."),
+        QStringLiteral("S"));
+    const QCommandLineOption fault(
+        QStringLiteral("fault"),
+        QStringLiteral("Inject a fault: preamble, checksum, truncate or noise, on the next answer "
+                       "it fits (add :always for every answer). May be repeated."),
+        QStringLiteral("fault"));
+    parser.addOptions(
+        {workForm, transfer, powerSaving, password, net, silent, delay, chunk, seed, fault});
+    parser.process(app);
+
+    AlarmModuleSim sim;
+    AlarmModuleState &state = sim.state();
+    AlarmSimOptions options;
+
+    const QString form = Choice(parser, workForm.names().first(), {"active", "passive"});
+    if (form.isEmpty())
+        return UsageError(QStringLiteral("--work-form must be active or passive"));
+    state.workForm = form == QLatin1String("active") ? 1 : 0;
+
+    const QString mode =
+        Choice(parser, transfer.names().first(), {"format", "transparent1", "transparent2"});
+    if (mode.isEmpty())
+        return UsageError(
+            QStringLiteral("--transfer must be format, transparent1 or transparent2"));
+    state.transferMode = mode == QLatin1String("format") ? 1 : 0;
+    state.transparentMode = mode == QLatin1String("transparent2") ? 0 : 1;
+
+    const QString saving = Choice(parser, powerSaving.names().first(), {"on", "off"});
+    const QString secret = Choice(parser, password.names().first(), {"on", "off"});
+    if (saving.isEmpty() || secret.isEmpty())
+        return UsageError(QStringLiteral("--power-saving and --password must be on or off"));
+    state.powerSaving = saving == QLatin1String("on") ? 1 : 0;
+    state.passwordMode = secret == QLatin1String("on") ? 3 : 0;
+
+    const QString network = Choice(parser, net.names().first(), {"sms", "gprs"});
+    if (network.isEmpty())
+        return UsageError(QStringLiteral("--net must be sms or gprs"));
+    state.netMode = network == QLatin1String("gprs") ? 1 : 2;
+
+    options.silent = parser.isSet(silent);
+    bool ok = false;
+    options.replyDelayMs = parser.value(delay).toInt(&ok);
+    if (!ok || options.replyDelayMs < 0)
+        return UsageError(QStringLiteral("--delay needs a number of milliseconds"));
+    options.chunkSize = parser.value(chunk).toInt(&ok);
+    if (!ok || options.chunkSize < 0)
+        return UsageError(QStringLiteral("--chunk needs a number of bytes"));
+    if (options.chunkSize > 0)
+        options.pieceGapMs = 10; // so that the pieces reach the client as separate reads
+    if (parser.isSet(seed)) {
+        options.seed = parser.value(seed).toUInt(&ok);
+        if (!ok)
+            return UsageError(QStringLiteral("--seed needs a number"));
+        options.randomChunks = true;
+    }
+    for (const QString &value : parser.values(fault)) {
+        const QStringList parts = value.toLower().split(QLatin1Char(':'));
+        FaultMode modeOfFault = FaultMode::Once;
+        if (parts.size() == 2 && parts[1] == QLatin1String("always"))
+            modeOfFault = FaultMode::Always;
+        else if (parts.size() != 1 && !(parts.size() == 2 && parts[1] == QLatin1String("once")))
+            return UsageError(QStringLiteral("unknown fault ") + value);
+        if (parts[0] == QLatin1String("preamble"))
+            options.wrongPreamble = modeOfFault;
+        else if (parts[0] == QLatin1String("checksum"))
+            options.badChecksum = modeOfFault;
+        else if (parts[0] == QLatin1String("truncate"))
+            options.truncate = modeOfFault;
+        else if (parts[0] == QLatin1String("noise"))
+            options.noise = modeOfFault;
+        else
+            return UsageError(QStringLiteral("unknown fault ") + value);
+    }
+    sim.setOptions(options);
+
+    PtyServer server;
+    QString error;
+    if (!server.open(&error)) {
+        std::fprintf(stderr, "corvane-sim: cannot open a pseudo-terminal: %s\n", qPrintable(error));
+        return 1;
+    }
+    server.serve(&sim);
+
+    // SIGINT / SIGTERM end the event loop through a pipe, so the handler does nothing unsafe.
+    if (::pipe(SignalPipe) != 0) {
+        std::perror("corvane-sim: pipe");
+        return 1;
+    }
+    fcntl(SignalPipe[0], F_SETFD, FD_CLOEXEC);
+    fcntl(SignalPipe[1], F_SETFD, FD_CLOEXEC);
+    QSocketNotifier signalNotifier(SignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action {
+    };
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    std::printf("corvane-sim: serving %s\n", qPrintable(server.slavePath()));
+    std::fflush(stdout);
+    const int result = app.exec();
+    server.close();
+    return result;
+}

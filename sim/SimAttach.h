@@ -1,0 +1,9 @@
+#pragma once
+// Puts the virtual alarm module behind the in-memory serial line: what the program writes goes
+// to the module, and the module's answers arrive as received bytes.
+
+class AlarmModuleSim;
+class MemorySerialBackend;
+
+void AttachAlarmSim(MemorySerialBackend *backend, AlarmModuleSim *sim);
+void DetachAlarmSim(MemorySerialBackend *backend, AlarmModuleSim *sim);

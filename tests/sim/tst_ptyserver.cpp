@@ -1,0 +1,189 @@
+// The virtual module on a pseudo-terminal, reached as a serial port: by QSerialPort, by plain
+// open/read/write, and through the corvane-sim program. These exchanges run over a real
+// terminal and wait for its bytes in real time.
+#include "sim/AlarmModuleSim.h"
+#include "sim/PtyServer.h"
+
+#include <QProcess>
+#include <QSerialPort>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+#define P "1A2A3A4A5A6A7A8A "
+
+// One client session on the slave side: writes the request, collects the answer.
+QByteArray ExchangeWithSerialPort(const QString &path, const QByteArray &request, int expected)
+{
+    QSerialPort port(path);
+    port.setBaudRate(9600);
+    if (!port.open(QIODevice::ReadWrite))
+        return "open failed: " + port.errorString().toUtf8();
+    QByteArray got;
+    QObject::connect(&port, &QSerialPort::readyRead, [&] { got += port.readAll(); });
+    port.write(request);
+    const bool arrived = QTest::qWaitFor([&] { return got.size() >= expected; }, 3000);
+    Q_UNUSED(arrived) // a short answer shows in the comparison
+    port.close();
+    return got;
+}
+
+QByteArray ExchangeWithFd(const QString &path, const QByteArray &request, int expected)
+{
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return "open failed";
+    QByteArray got;
+    if (::write(fd, request.constData(), size_t(request.size())) == request.size()) {
+        const bool arrived = QTest::qWaitFor(
+            [&] {
+                char buffer[256];
+                const ssize_t n = ::read(fd, buffer, sizeof buffer);
+                if (n > 0)
+                    got.append(buffer, qsizetype(n));
+                return got.size() >= expected;
+            },
+            3000);
+        Q_UNUSED(arrived)
+    }
+    ::close(fd);
+    return got;
+}
+
+QString SimProgram()
+{
+    return QStringLiteral(CORVANE_BINARY_DIR "/bin/corvane-sim");
+}
+
+} // namespace
+
+class TestPtyServer : public QObject
+{
+    Q_OBJECT
+    AlarmModuleSim m_sim;
+    PtyServer m_server;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_server.open(&error), qPrintable(error));
+        QVERIFY(m_server.slavePath().startsWith("/dev/"));
+        m_server.serve(&m_sim);
+    }
+
+    // Each row is a new client session on the same terminal: clients come and go as the
+    // program opens and closes its port.
+    void sessions_data()
+    {
+        QTest::addColumn<bool>("serialPort");
+        QTest::addColumn<int>("chunk");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("connect query by QSerialPort")
+            << true << 0 << hex(P "FE 03") << hex(P "FD 01 00 00");
+        QTest::newRow("read-out by QSerialPort again")
+            << true << 0 << hex(P "D1 03") << hex(P "D1 00 02");
+        QTest::newRow("connect query by a plain descriptor")
+            << false << 0 << hex(P "FE 03") << hex(P "FD 01 00 00");
+        QTest::newRow("version in pieces of 3")
+            << true << 3 << hex(P "EC 03") << hex(P "EC 20 43 56 41 4C 4D 20 56 32 2E 31 30");
+        QTest::newRow("phone table, 133 bytes, by a plain descriptor")
+            << false << 0 << hex(P "D9 01") << hex(P "D9 01 00 00") + QByteArray(120, '\0');
+    }
+    void sessions()
+    {
+        QFETCH(bool, serialPort);
+        QFETCH(int, chunk);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, answer);
+        AlarmSimOptions options;
+        options.chunkSize = chunk;
+        options.pieceGapMs = chunk ? 5 : 0;
+        m_sim.setOptions(options);
+        const QString path = m_server.slavePath();
+        const QByteArray got = serialPort ? ExchangeWithSerialPort(path, request, answer.size())
+                                          : ExchangeWithFd(path, request, answer.size());
+        QCOMPARE(got.toHex(' '), answer.toHex(' '));
+        QTest::qWait(20); // the master would report a hang-up now if the server let go
+        QCOMPARE(m_server.hangups(), 0);
+    }
+
+    void program_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("defaults") << QStringList() << hex(P "FE 03") << hex(P "FD 01 00 00");
+        QTest::newRow("active work form")
+            << QStringList{"--work-form", "active"} << hex(P "F8 03") << hex(P "F8 00 01");
+        QTest::newRow("transparent mode 2")
+            << QStringList{"--transfer", "transparent2"} << hex(P "F9 03" P "FB 03")
+            << hex(P "F9 00 00" P "FB 00 00");
+        QTest::newRow("GPRS") << QStringList{"--net", "gprs"} << hex(P "D1 03")
+                              << hex(P "D1 00 01");
+        QTest::newRow("power saving and password")
+            << QStringList{"--power-saving", "on", "--password", "on"} << hex(P "D3 03" P "A1 03")
+            << hex(P "D3 00 01" P "A1 00 03");
+        QTest::newRow("wrong preamble once")
+            << QStringList{"--fault", "preamble"} << hex(P "F8 03" P "F8 03")
+            << hex("1A 2A 3A 4A 5A 6A 7A 8B F8 00 00" P "F8 00 00");
+        QTest::newRow("noise, delayed, in pieces")
+            << QStringList{"--fault", "noise:always", "--delay", "50", "--chunk", "4"}
+            << hex(P "F8 03") << hex("FF 00 55 AA" P "F8 00 00");
+    }
+    void program()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, answer);
+        if (!QFile::exists(SimProgram()))
+            QSKIP("corvane-sim is not built in this build directory");
+        QProcess sim;
+        sim.start(SimProgram(), arguments);
+        QVERIFY(sim.waitForStarted());
+        QVERIFY(sim.waitForReadyRead(5000));
+        const QString line = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        QVERIFY2(line.startsWith("corvane-sim: serving /dev/"), qPrintable(line));
+        const QString path = line.mid(QStringLiteral("corvane-sim: serving ").size());
+        QCOMPARE(ExchangeWithSerialPort(path, request, answer.size()).toHex(' '),
+                 answer.toHex(' '));
+        sim.terminate(); // SIGTERM
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 0);
+    }
+
+    void programRefusesBadOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("work form") << QStringList{"--work-form", "sideways"};
+        QTest::newRow("transfer") << QStringList{"--transfer", "transparent3"};
+        QTest::newRow("delay") << QStringList{"--delay", "soon"};
+        QTest::newRow("fault") << QStringList{"--fault", "static"};
+        QTest::newRow("fault mode") << QStringList{"--fault", "noise:often"};
+    }
+    void programRefusesBadOptions()
+    {
+        QFETCH(QStringList, arguments);
+        if (!QFile::exists(SimProgram()))
+            QSKIP("corvane-sim is not built in this build directory");
+        QProcess sim;
+        sim.start(SimProgram(), arguments);
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(sim.readAllStandardOutput().isEmpty());
+        QVERIFY(sim.readAllStandardError().startsWith("corvane-sim: "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPtyServer)
+#include "tst_ptyserver.moc"
