@@ -1,1 +1,122 @@
-int main() { return 0; }
+// Start-up: command line, the serial port and its port map, the virtual module for --demo, the
+// main window, and the optional connect / screenshot actions.
+
+#include "alarm/AlarmParser.h"
+#include "connect/ConnectParser.h"
+#include "core/CommandLine.h"
+#include "core/Dialogs.h"
+#include "core/ReceiveDispatch.h"
+#include "core/SerialLink.h"
+#include "core/serial/PortMap.h"
+#include "core/serial/RoutingBackend.h"
+#include "core/ui/MainWindow.h"
+#include "core/ui/WidgetDialogs.h"
+#include "core/ui/WindowRegistry.h"
+#include "sim/AlarmModuleSim.h"
+#include "sim/SimAttach.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// Opens the connect dialog with the given port and baud chosen and presses "连接".
+void ConnectAtStartUp(const QString &port, const QString &baud)
+{
+    QWidget *dialog = Windows::get(QStringLiteral("frmZ40MOD"));
+    if (!dialog)
+        return;
+    if (auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("Combo1")))
+        combo->setCurrentText(port);
+    if (auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("Combo2")))
+        combo->setCurrentText(baud);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    if (auto *button = dialog->findChild<QPushButton *>(QStringLiteral("Command1_0")))
+        button->click();
+}
+
+void SaveScreenshots(MainWindow *main, const StartOptions &options)
+{
+    main->grab().save(options.screenshotFile);
+    if (!options.screenshotWindow.isEmpty()) {
+        if (QWidget *w = Windows::find(options.screenshotWindow)) {
+            const QFileInfo info(options.screenshotFile);
+            const QString path = info.path() + QLatin1Char('/') + info.completeBaseName() +
+                                 QLatin1Char('-') + options.screenshotWindow + QStringLiteral(".png");
+            w->window()->grab().save(path);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR));
+
+    StartOptions options;
+    QString output;
+    switch (ParseCommandLine(QApplication::arguments(), &options, &output)) {
+    case CommandLineResult::Exit:
+        std::fputs(qPrintable(output), stdout);
+        return 0;
+    case CommandLineResult::Error:
+        std::fprintf(stderr, "corvane: %s\n", qPrintable(output));
+        return 2;
+    case CommandLineResult::Run:
+        break;
+    }
+
+    // The one serial port: COMn entries through the port map; "virtual:alarm" is the
+    // in-process virtual module.
+    PortMap::loadDefaults();
+    auto *backend = new RoutingBackend;
+    Link().setBackend(backend);
+    Link().setPortResolver(&PortMap::path);
+    if (options.demo) {
+        PortMap::set(1, QLatin1String(RoutingBackend::VirtualPath));
+        auto *module = new AlarmModuleSim(&app);
+        AttachAlarmSim(backend->memory(), module);
+    }
+    for (const QString &assignment : options.portAssignments)
+        PortMap::setOverride(assignment);
+    Link().setTraceFile(options.traceFile);
+
+    InstallWidgetDialogs();
+    RegisterWindows();
+    InstallReceiveDispatch();
+    InstallConnectParser();
+    RegisterAlarmParser();
+
+    // A device that goes away while open: the link has closed the port; say so once.
+    QObject::connect(&Link(), &SerialLink::deviceLost, &app, [](const QString &path) {
+        ShowMessage(QStringLiteral("串口设备 %1 已断开，端口已关闭。请检查连线后重新连接。").arg(path),
+                    QStringLiteral("端口错误"), MsgIcon::Exclamation);
+    });
+
+    auto *main = Windows::get<MainWindow>();
+    main->show();
+
+    if (!options.connectPort.isEmpty()) {
+        // After the launcher has come up (the main window shows it 100 ms after loading).
+        QTimer::singleShot(300, &app, [options] { ConnectAtStartUp(options.connectPort, options.baud); });
+    }
+    if (!options.screenshotFile.isEmpty()) {
+        QTimer::singleShot(options.screenshotDelayMs, &app, [main, options] {
+            SaveScreenshots(main, options);
+            QApplication::quit();
+        });
+    }
+    const int code = QApplication::exec();
+    if (Link().isOpen())
+        Link().close();
+    return code;
+}
