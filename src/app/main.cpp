@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
@@ -40,15 +41,35 @@ void ConnectAtStartUp(const QString &port, const QString &baud)
         button->click();
 }
 
+// A picture of a window with a plain caption strip carrying its title, since a display without
+// a window manager draws no title bars.
+QImage WithCaption(QWidget *window)
+{
+    const QPixmap client = window->grab();
+    const int bar = 30;
+    QImage image(client.width(), client.height() + bar, QImage::Format_RGB32);
+    image.fill(QColor(0x2B, 0x4C, 0x7E));
+    QPainter painter(&image);
+    QFont font = window->font();
+    font.setPointSizeF(font.pointSizeF() * 1.1);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(10, 0, image.width() - 20, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                     window->windowTitle());
+    painter.drawPixmap(0, bar, client);
+    return image;
+}
+
 void SaveScreenshots(MainWindow *main, const StartOptions &options)
 {
-    main->grab().save(options.screenshotFile);
+    WithCaption(main).save(options.screenshotFile);
     if (!options.screenshotWindow.isEmpty()) {
         if (QWidget *w = Windows::find(options.screenshotWindow)) {
             const QFileInfo info(options.screenshotFile);
             const QString path = info.path() + QLatin1Char('/') + info.completeBaseName() +
                                  QLatin1Char('-') + options.screenshotWindow + QStringLiteral(".png");
-            w->window()->grab().save(path);
+            WithCaption(w->window()).save(path);
         }
     }
 }
