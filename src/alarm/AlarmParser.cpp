@@ -429,7 +429,7 @@ void showVersion()
 QString pendingText()
 {
     readPending();
-    ReplyText = FromAnsi(RxBytes);
+    ReplyText = AlarmRecords::AnsiText(RxBytes);
     return ReplyText;
 }
 
@@ -1156,8 +1156,14 @@ void AlarmParserSettleTick()
         stopSettle(); // another parser owns the line now
         return;
     }
+    // Called by the timer when it fires, or directly (tests) while it still runs: either way
+    // the timer runs on afterwards until the step has acted.
+    auto again = [timer] {
+        if (!timer->isActive())
+            timer->start();
+    };
     if (s.running || Link().isDelivering()) {
-        timer->start(); // a message box of a running step is open: look again later
+        again(); // a message box of a running step is open: look again later
         return;
     }
     if (!settleActive()) {
@@ -1172,11 +1178,11 @@ void AlarmParserSettleTick()
     if (waiting != s.settleSeen) {
         s.settleSeen = waiting;
         s.quietTicks = 0;
-        timer->start();
+        again();
         return;
     }
     if (++s.quietTicks < AlarmSettleQuietTicks) {
-        timer->start();
+        again();
         return;
     }
     if (waiting == 0) {
@@ -1185,7 +1191,7 @@ void AlarmParserSettleTick()
     }
     if (waiting < settleMinimum(RxStep)) {
         s.quietTicks = 0;
-        timer->start(); // not enough for this step yet: keep looking
+        again(); // not enough for this step yet: keep looking
         return;
     }
     stopSettle();

@@ -74,7 +74,7 @@ QString DecodeText(quint8 flag, const QByteArray &field)
 {
     QString text;
     if (flag & 0x80) {
-        text = FromAnsi(field.left(flag & 0x7F));
+        text = AnsiText(field.left(flag & 0x7F));
     } else {
         text.reserve(field.size() / 2);
         for (int i = 0; i + 1 < field.size(); i += 2)
@@ -82,6 +82,15 @@ QString DecodeText(quint8 flag, const QByteArray &field)
     }
     text.remove(QChar(u'\0'));
     return text;
+}
+
+QString AnsiText(const QByteArray &bytes)
+{
+    for (const char b : bytes) {
+        if (quint8(b) >= 0x80)
+            return FromAnsi(bytes);
+    }
+    return QString::fromLatin1(bytes);
 }
 
 QString TrimSpaces(const QString &text)

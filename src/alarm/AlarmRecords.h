@@ -21,37 +21,44 @@ struct RecordText {
     bool english = false;
 };
 
-// Encodes a text for a field of fieldSize bytes; false when it does not fit.
+// Header byte and field bytes of one text; false when the bytes do not fit the field.
 bool EncodeText(const RecordText &text, int fieldSize, quint8 *header, QByteArray *bytes);
-// Decodes a text field by its flag byte; zero characters are dropped.
+// The text of a field: with bit 7 of flag set, the first (flag & 0x7F) bytes as ANSI (at most
+// the field); otherwise the whole field as UTF-16 big-endian. Zero characters are dropped.
 QString DecodeText(quint8 flag, const QByteArray &field);
-// Removes leading and trailing spaces.
+// ANSI (GBK) bytes as text; plain ASCII, the usual case, is taken without the converter.
+QString AnsiText(const QByteArray &bytes);
+// Removes leading and trailing spaces only (line breaks stay).
 QString TrimSpaces(const QString &text);
 
 enum class EncodeResult { Ok, LowTextTooLong, HighTextTooLong };
 
+// Input alarm record, offsets 0..186.
 struct DiRecordValues {
-    quint8 trigger = 0;
-    quint8 group = 0;
-    quint8 interval = 0;
-    RecordText low;
-    RecordText high;
-    quint8 count = 0;
-    quint8 relay = 0;
+    quint8 trigger = 0;  // 2 high level only, 1 low level only, 3 level change, 0 none
+    quint8 group = 0;    // 0 off, 1 table, 2 table without the administrator number
+    quint8 interval = 0; // repeat interval in units of 10 s
+    RecordText low;      // low-level alarm text (header 3, field 5..94)
+    RecordText high;     // high-level alarm text (header 4, field 95..184)
+    quint8 count = 0;    // alarm count
+    quint8 relay = 0;    // linked relay 1..8, 0 none
 };
 
+// Relay record, offsets 0..128.
 struct DoRecordValues {
-    quint8 mode = 0;
-    quint8 reply = 0;
-    quint8 replyDelay = 0;
-    quint8 highDelay = 0;
-    quint8 lowDelay = 0;
-    RecordText low;
-    RecordText high;
-    quint8 hold = 0;
+    quint8 mode = 0;       // 1 level, 2 pulse, 0 none
+    quint8 reply = 0;      // 0 no SMS reply; 1 operation result, 2 DI0 state, 3 DI1 state
+    quint8 replyDelay = 0; // seconds
+    quint8 highDelay = 0;  // return-to-high delay, seconds (pulse mode)
+    quint8 lowDelay = 0;   // return-to-low delay, seconds (pulse mode)
+    RecordText low;        // low-level control text (header 5, field 7..66)
+    RecordText high;       // high-level control text (header 6, field 67..126)
+    quint8 hold = 0;       // 1 output hold
 };
 
+// 187 bytes into record; on a text that is too long record is left unchanged.
 EncodeResult EncodeDiRecord(const DiRecordValues &values, QByteArray *record);
+// 129 bytes into record; on a text that is too long record is left unchanged.
 EncodeResult EncodeDoRecord(const DoRecordValues &values, QByteArray *record);
 
 // Decoded fields; a field is empty when the record is too short to hold it.
