@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
 
 namespace {
 QHash<QString, QPointer<QWidget>> &table()
@@ -43,7 +44,10 @@ QWidget *find(const QString &name)
     return it->data();
 }
 
-bool isLoaded(const QString &name) { return find(name) != nullptr; }
+bool isLoaded(const QString &name)
+{
+    return find(name) != nullptr;
+}
 
 void unload(const QString &name)
 {
@@ -53,14 +57,30 @@ void unload(const QString &name)
     table().remove(name);
     // close() runs the window's close handlers and, with WA_DeleteOnClose, deletes it once the
     // current event is done (so a window may unload itself from its own handlers). An MDI child
-    // takes its sub-window along.
-    auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+    // is closed through its sub-window, which closes the window once and takes it along; closing
+    // both would run the window's close handlers twice.
     w->setAttribute(Qt::WA_DeleteOnClose, true);
-    w->close();
-    if (sub) {
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget())) {
         sub->setAttribute(Qt::WA_DeleteOnClose, true);
         sub->close();
+    } else {
+        w->close();
     }
+}
+
+void unloadWindow(QWidget *window)
+{
+    if (!window)
+        return;
+    if (find(window->objectName()) == window) {
+        unload(window->objectName());
+        return;
+    }
+    // Not (or no longer) in the table: close it all the same.
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
+        sub->close();
+    else
+        window->close();
 }
 
 void unloadAll()
@@ -71,11 +91,19 @@ void unloadAll()
             unload(name);
 }
 
-void setMdiArea(QMdiArea *mdi) { area() = mdi; }
-QMdiArea *mdiArea() { return area(); }
+void setMdiArea(QMdiArea *mdi)
+{
+    area() = mdi;
+}
+QMdiArea *mdiArea()
+{
+    return area();
+}
 
 void showChild(QWidget *window)
 {
+    if (!window)
+        return;
     if (area() && !qobject_cast<QMdiSubWindow *>(window->parentWidget())) {
         QMdiSubWindow *sub = area()->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose, true);
@@ -84,6 +112,43 @@ void showChild(QWidget *window)
         sub->show();
     }
     window->show();
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget())) {
+        sub->show();
+        if (area())
+            area()->setActiveSubWindow(sub);
+    } else {
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+void centerOverMain(QWidget *window)
+{
+    if (!window || !window->isWindow() || window->testAttribute(Qt::WA_Moved))
+        return;
+    QRect host;
+    if (QWidget *mainWindow = find(QStringLiteral("main")); mainWindow && mainWindow->isVisible())
+        host = mainWindow->frameGeometry();
+    else if (QScreen *screen = window->screen())
+        host = screen->availableGeometry();
+    if (host.isEmpty())
+        return;
+    QRect frame(QPoint(0, 0), window->size());
+    frame.moveCenter(host.center());
+    window->move(frame.topLeft());
+}
+
+void showModal(QWidget *window)
+{
+    if (!window)
+        return;
+    if (!window->isWindow())
+        window->setWindowFlag(Qt::Window, true);
+    centerOverMain(window);
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 } // namespace Windows
@@ -107,9 +172,11 @@ QWidget *get(const QString &name)
     if (QWidget *w = find(name))
         return w;
     const auto it = factories().constFind(name);
-    if (it == factories().constEnd())
+    if (it == factories().constEnd() || !*it)
         return nullptr;
     QWidget *w = (*it)();
+    if (!w)
+        return nullptr;
     w->setObjectName(name);
     add(w);
     return w;

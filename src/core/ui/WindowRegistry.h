@@ -21,7 +21,10 @@ QWidget *find(const QString &name);
 bool isLoaded(const QString &name);
 // Closes and deletes the window (its close handlers run); nothing when not loaded.
 void unload(const QString &name);
-// Deletes every window but the main window (tests).
+// The same for a window at hand (a window unloading itself); also closes a window that is not in
+// the table.
+void unloadWindow(QWidget *window);
+// Deletes every window but the main window (tests, and the main window when it closes).
 void unloadAll();
 
 template <class T> T *get()
@@ -34,20 +37,30 @@ template <class T> T *get()
     return w;
 }
 
-template <class T> T *findTyped() { return static_cast<T *>(find(QLatin1String(T::WindowName))); }
+template <class T> T *findTyped()
+{
+    return static_cast<T *>(find(QLatin1String(T::WindowName)));
+}
 
 // The MDI area of the main window, where child windows (launcher, module windows, tools) live.
 void setMdiArea(QMdiArea *area);
 QMdiArea *mdiArea();
 // Shows a window as an MDI child when an area exists, else as a top-level window.
 void showChild(QWidget *window);
+// Shows a window as a modal top-level window without blocking the caller: the rest of the
+// program takes no input until it is closed.
+void showModal(QWidget *window);
+// Places a top-level window over the middle of the main window the first time it is shown (a
+// window that was moved already keeps its place).
+void centerOverMain(QWidget *window);
 
 } // namespace Windows
 
 #include <functional>
 namespace Windows {
 // Name-based creation for windows whose class the caller does not know (the launcher opening
-// the connect dialog, the timers touching frmVX8). RegisterWindows() installs every factory.
+// the connect dialog, the timers touching frmVX8). RegisterWindows() installs every factory; an
+// empty function removes the name's factory again.
 void registerFactory(const QString &name, std::function<QWidget *()> factory);
 // Like get<T>() by name; nullptr when no factory is registered under that name.
 QWidget *get(const QString &name);
