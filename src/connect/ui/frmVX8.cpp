@@ -1,0 +1,44 @@
+#include "connect/ui/frmVX8.h"
+
+#include "core/Dialogs.h"
+#include "core/SerialLink.h"
+#include "core/ui/WindowRegistry.h"
+#include "ui_frmVX8.h"
+
+frmVX8::frmVX8(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frmVX8>())
+{
+    ui->setupUi(this);
+    setObjectName(QLatin1String(WindowName));
+
+    for (int port = 1; port <= 8; ++port)
+        ui->Combo1->addItem(QStringLiteral("COM%1").arg(port));
+    for (const char *baud :
+         {"1200", "2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"})
+        ui->Combo2->addItem(QLatin1String(baud) + QLatin1String("bps"));
+    ui->Combo1->setCurrentIndex(0);
+    ui->Combo2->setCurrentText(QStringLiteral("9600bps"));
+
+    connect(ui->Command1_0, &QPushButton::clicked, this, &frmVX8::onConnect);
+    connect(ui->Command1_1, &QPushButton::clicked, this, &frmVX8::onDisconnect);
+    connect(ui->Command1_2, &QPushButton::clicked, this, [this] { Windows::unloadWindow(this); });
+}
+
+frmVX8::~frmVX8() = default;
+
+void frmVX8::onConnect()
+{
+    // The exchange with the VX8 module comes with its reply parser; until then say so plainly
+    // rather than open the port for nothing.
+    ShowMessage(QStringLiteral("VX8 模块的连接功能尚未提供"), QStringLiteral("提示"),
+                MsgIcon::Information, MsgButtons::Ok);
+}
+
+void frmVX8::onDisconnect()
+{
+    if (Link().isOpen())
+        Link().close();
+    ui->Command1_0->setEnabled(true);
+    ui->Command1_1->setEnabled(false);
+    ui->Combo1->setEnabled(true);
+    ui->Combo2->setEnabled(true);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The restart wait window "Form19", shown modally after a mode switch: it shows
+// PendingRestartMessage, closes the serial port 0.2 s after loading, counts 50 seconds on
+// ProgressBar1, then puts frmVX8 back into the state of a module not yet identified and unloads.
+
+#include <QDialog>
+#include <QTimer>
+#include <memory>
+
+namespace Ui {
+class Form19;
+}
+
+class Form19 : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr const char *WindowName = "Form19";
+    static constexpr quint8 WaitSeconds = 50;
+
+    explicit Form19(QWidget *parent = nullptr);
+    ~Form19() override;
+
+    QTimer Timer1; // 1000 ms: one progress step
+    QTimer Timer2; // 200 ms, once: closes the port
+    void onTimer1();
+    void onTimer2();
+
+    quint8 tickCount() const { return m_ticks; }
+
+protected:
+    // The wait cannot be cut short by the user (Escape, the title bar): the module is restarting.
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    std::unique_ptr<Ui::Form19> ui;
+    quint8 m_ticks = 0;
+};
