@@ -30,9 +30,15 @@ void ConnectTimers::noticeReceived()
     Timer11.start();
 }
 
-void ConnectTimers::readOutComplete() { Timer11.stop(); }
+void ConnectTimers::readOutComplete()
+{
+    Timer11.stop();
+}
 
-void ConnectTimers::startCloseTimer() { Timer5.start(); }
+void ConnectTimers::startCloseTimer()
+{
+    Timer5.start();
+}
 
 void ConnectTimers::stopCloseTimer()
 {
@@ -65,14 +71,16 @@ void ConnectTimers::onTimer9()
                 QStringLiteral("系统提示"), MsgIcon::None, MsgButtons::Ok);
     if (Link().isOpen())
         Link().close();
-    if (m_hooks.restoreControls && (ProtocolId == ProtocolConnect || ProtocolId == ProtocolIdentity))
+    if (m_hooks.restoreControls &&
+        (ProtocolId == ProtocolConnect || ProtocolId == ProtocolIdentity))
         m_hooks.restoreControls(ProtocolId);
 }
 
 void ConnectTimers::onTimer11()
 {
-    RxBytes = FramePreamble;
-    RxBytes.resize(10);
+    // Lead-in and ten bytes; bytes 8 and 9 are filled per step (QByteArray::resize would leave
+    // them undefined).
+    RxBytes = FramePreamble + QByteArray(2, '\0');
     Timer11.stop();
     Timer11.setInterval(1000);
     Timer11.start();
