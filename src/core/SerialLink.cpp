@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QMetaMethod>
 #include <QMetaObject>
 
 SerialLink::SerialLink(QObject *parent) : QObject(parent) {}
@@ -44,9 +45,15 @@ QString SerialLink::devicePath(int portNumber) const
     return QStringLiteral("COM%1").arg(portNumber);
 }
 
-void SerialLink::setPortNumber(qint16 number) { m_portNumber = number; }
+void SerialLink::setPortNumber(qint16 number)
+{
+    m_portNumber = number;
+}
 
-void SerialLink::setSettings(const QString &settings) { m_settings = settings; }
+void SerialLink::setSettings(const QString &settings)
+{
+    m_settings = settings;
+}
 
 qint32 SerialLink::baudRate() const
 {
@@ -83,7 +90,10 @@ void SerialLink::close()
     Q_EMIT portClosed();
 }
 
-bool SerialLink::isOpen() const { return m_backend && m_backend->isOpen(); }
+bool SerialLink::isOpen() const
+{
+    return m_backend && m_backend->isOpen();
+}
 
 void SerialLink::setDtr(bool on)
 {
@@ -104,7 +114,10 @@ void SerialLink::setThreshold(int n)
         scheduleDelivery();
 }
 
-qint64 SerialLink::bytesWaiting() const { return isOpen() ? m_backend->bytesAvailable() : 0; }
+qint64 SerialLink::bytesWaiting() const
+{
+    return isOpen() ? m_backend->bytesAvailable() : 0;
+}
 
 QByteArray SerialLink::read()
 {
@@ -129,9 +142,15 @@ void SerialLink::write(const QByteArray &bytes)
     m_backend->write(bytes);
 }
 
-void SerialLink::requestDelivery() { scheduleDelivery(); }
+void SerialLink::requestDelivery()
+{
+    scheduleDelivery();
+}
 
-void SerialLink::setTraceFile(const QString &path) { m_tracePath = path; }
+void SerialLink::setTraceFile(const QString &path)
+{
+    m_tracePath = path;
+}
 
 void SerialLink::onReadyRead()
 {
@@ -181,7 +200,10 @@ void SerialLink::deliver()
 
 void SerialLink::trace(bool transmitted, const QByteArray &bytes)
 {
-    Q_EMIT traffic(transmitted, bytes);
+    // Reads come a byte at a time on some steps: skip the signal when nobody listens.
+    static const QMetaMethod trafficSignal = QMetaMethod::fromSignal(&SerialLink::traffic);
+    if (isSignalConnected(trafficSignal))
+        Q_EMIT traffic(transmitted, bytes);
     if (m_tracePath.isEmpty())
         return;
     QFile file(m_tracePath);
@@ -189,9 +211,9 @@ void SerialLink::trace(bool transmitted, const QByteArray &bytes)
         return;
     QString hex = BytesToHexColon(bytes);
     hex.chop(1);
-    const QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) +
-                         (transmitted ? QStringLiteral(" TX ") : QStringLiteral(" RX ")) + hex +
-                         QLatin1Char('\n');
+    const QString line =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) +
+        (transmitted ? QStringLiteral(" TX ") : QStringLiteral(" RX ")) + hex + QLatin1Char('\n');
     file.write(line.toUtf8());
 }
 
@@ -211,7 +233,7 @@ void ApplyPortSettings(const QString &portName, const QString &baudText)
             break;
         }
     }
-    static const char *const bauds[] = {"1200", "2400", "4800", "9600", "14400",
+    static const char *const bauds[] = {"1200",  "2400",  "4800",  "9600",  "14400",
                                         "19200", "38400", "57600", "115200"};
     for (const char *baud : bauds) {
         if (baudText == QLatin1String(baud) + QLatin1String("bps")) {
