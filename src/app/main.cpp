@@ -68,7 +68,8 @@ void SaveScreenshots(MainWindow *main, const StartOptions &options)
         if (QWidget *w = Windows::find(options.screenshotWindow)) {
             const QFileInfo info(options.screenshotFile);
             const QString path = info.path() + QLatin1Char('/') + info.completeBaseName() +
-                                 QLatin1Char('-') + options.screenshotWindow + QStringLiteral(".png");
+                                 QLatin1Char('-') + options.screenshotWindow +
+                                 QStringLiteral(".png");
             WithCaption(w->window()).save(path);
         }
     }
@@ -119,8 +120,9 @@ int main(int argc, char *argv[])
 
     // A device that goes away while open: the link has closed the port; say so once.
     QObject::connect(&Link(), &SerialLink::deviceLost, &app, [](const QString &path) {
-        ShowMessage(QStringLiteral("串口设备 %1 已断开，端口已关闭。请检查连线后重新连接。").arg(path),
-                    QStringLiteral("端口错误"), MsgIcon::Exclamation);
+        ShowMessage(
+            QStringLiteral("串口设备 %1 已断开，端口已关闭。请检查连线后重新连接。").arg(path),
+            QStringLiteral("端口错误"), MsgIcon::Exclamation);
     });
 
     auto *main = Windows::get<MainWindow>();
@@ -128,7 +130,8 @@ int main(int argc, char *argv[])
 
     if (!options.connectPort.isEmpty()) {
         // After the launcher has come up (the main window shows it 100 ms after loading).
-        QTimer::singleShot(300, &app, [options] { ConnectAtStartUp(options.connectPort, options.baud); });
+        QTimer::singleShot(300, &app,
+                           [options] { ConnectAtStartUp(options.connectPort, options.baud); });
     }
     if (!options.screenshotFile.isEmpty()) {
         QTimer::singleShot(options.screenshotDelayMs, &app, [main, options] {

@@ -16,10 +16,11 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and exit."));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Map a port entry to a device, for example "
-                                                 "COM1=/dev/ttyUSB0 or COM2=/dev/pts/3. Repeatable."),
-                                  QStringLiteral("COMn=PATH"));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Map a port entry to a device, for example "
+                       "COM1=/dev/ttyUSB0 or COM2=/dev/pts/3. Repeatable."),
+        QStringLiteral("COMn=PATH"));
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Map COM1 to the built-in virtual alarm module."));
     const QCommandLineOption connect(QStringLiteral("connect"),
@@ -44,8 +45,8 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
         QStringLiteral("screenshot-window"),
         QStringLiteral("With --screenshot, also save this window (by name) to FILE-NAME.png."),
         QStringLiteral("NAME"));
-    parser.addOptions({help, version, port, demo, connect, baud, trace, screenshot,
-                       screenshotDelay, screenshotWindow});
+    parser.addOptions({help, version, port, demo, connect, baud, trace, screenshot, screenshotDelay,
+                       screenshotWindow});
 
     if (!parser.parse(arguments)) {
         *output = parser.errorText();
@@ -56,18 +57,21 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
         return CommandLineResult::Exit;
     }
     if (parser.isSet(version)) {
-        *output = QStringLiteral("Corvane %1.%2\n").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR);
+        *output =
+            QStringLiteral("Corvane %1.%2\n").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR);
         return CommandLineResult::Exit;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        *output = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        *output =
+            QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
         return CommandLineResult::Error;
     }
     static const QRegularExpression assignment(QStringLiteral("^COM[1-8]=.+$"),
                                                QRegularExpression::CaseInsensitiveOption);
     for (const QString &value : parser.values(port)) {
         if (!assignment.match(value).hasMatch()) {
-            *output = QStringLiteral("--port expects COMn=PATH with n from 1 to 8, not \"%1\"").arg(value);
+            *output = QStringLiteral("--port expects COMn=PATH with n from 1 to 8, not \"%1\"")
+                          .arg(value);
             return CommandLineResult::Error;
         }
         options->portAssignments << value;
@@ -77,7 +81,8 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
         static const QRegularExpression com(QStringLiteral("^COM[1-8]$"));
         const QString value = parser.value(connect).toUpper();
         if (!com.match(value).hasMatch()) {
-            *output = QStringLiteral("--connect expects COM1 to COM8, not \"%1\"").arg(parser.value(connect));
+            *output = QStringLiteral("--connect expects COM1 to COM8, not \"%1\"")
+                          .arg(parser.value(connect));
             return CommandLineResult::Error;
         }
         options->connectPort = value;

@@ -118,8 +118,8 @@ private Q_SLOTS:
         QTest::newRow("letter A") << QStringLiteral("A") << 1 << QByteArray::fromHex("000041");
         QTest::newRow("zhong A") << QStringLiteral("\u4E2DA") << 1
                                  << QByteArray::fromHex("004E2D0041");
-        QTest::newRow("surrogate pair") << QString::fromUcs4(U"\U0001F600") << 1
-                                        << QByteArray::fromHex("00D83DDE00");
+        QTest::newRow("surrogate pair")
+            << QString::fromUcs4(U"\U0001F600") << 1 << QByteArray::fromHex("00D83DDE00");
     }
     void ucs2()
     {

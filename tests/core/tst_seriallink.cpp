@@ -91,15 +91,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("baud");
         QTest::addColumn<int>("portNumber");
         QTest::addColumn<QString>("settings");
-        QTest::newRow("COM3 115200") << "COM3" << "115200bps" << 3 << "115200,n,8,1";
-        QTest::newRow("COM1 1200") << "COM1" << "1200bps" << 1 << "1200,n,8,1";
-        QTest::newRow("COM8 14400") << "COM8" << "14400bps" << 8 << "14400,n,8,1";
-        QTest::newRow("COM9 unchanged") << "COM9" << "2400bps" << 5 << "2400,n,8,1";
-        QTest::newRow("lower case unchanged") << "com1" << "4800bps" << 5 << "4800,n,8,1";
-        QTest::newRow("empty baud unchanged") << "COM2" << "" << 2 << "57600,n,8,1";
-        QTest::newRow("baud without bps") << "COM2" << "9600" << 2 << "57600,n,8,1";
-        QTest::newRow("baud in upper case") << "COM2" << "9600BPS" << 2 << "57600,n,8,1";
-        QTest::newRow("unlisted baud") << "COM2" << "600bps" << 2 << "57600,n,8,1";
+        QTest::newRow("COM3 115200") << "COM3"
+                                     << "115200bps" << 3 << "115200,n,8,1";
+        QTest::newRow("COM1 1200") << "COM1"
+                                   << "1200bps" << 1 << "1200,n,8,1";
+        QTest::newRow("COM8 14400") << "COM8"
+                                    << "14400bps" << 8 << "14400,n,8,1";
+        QTest::newRow("COM9 unchanged") << "COM9"
+                                        << "2400bps" << 5 << "2400,n,8,1";
+        QTest::newRow("lower case unchanged") << "com1"
+                                              << "4800bps" << 5 << "4800,n,8,1";
+        QTest::newRow("empty baud unchanged") << "COM2"
+                                              << "" << 2 << "57600,n,8,1";
+        QTest::newRow("baud without bps") << "COM2"
+                                          << "9600" << 2 << "57600,n,8,1";
+        QTest::newRow("baud in upper case") << "COM2"
+                                            << "9600BPS" << 2 << "57600,n,8,1";
+        QTest::newRow("unlisted baud") << "COM2"
+                                       << "600bps" << 2 << "57600,n,8,1";
     }
     void applyPortSettings()
     {
@@ -149,8 +158,8 @@ private Q_SLOTS:
         ProtocolId = ProtocolAlarm;
         Link().setThreshold(1);
         // noise, frame "abc", empty frame, noise, frame of 9 bytes
-        const QByteArray stream = QByteArray::fromHex("00FF") + QByteArray::fromHex("A503") + "abc" +
-                                  QByteArray::fromHex("A500") + QByteArray::fromHex("77") +
+        const QByteArray stream = QByteArray::fromHex("00FF") + QByteArray::fromHex("A503") +
+                                  "abc" + QByteArray::fromHex("A500") + QByteArray::fromHex("77") +
                                   QByteArray::fromHex("A509") + "123456789";
         for (const QByteArray &piece : chunked(stream, mode, seed)) {
             line->inject(piece);
@@ -287,10 +296,13 @@ private Q_SLOTS:
         Link().setTraceFile({});
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList lines =
+            QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        const QRegularExpression tx(QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} TX 1A:2A:FE$)"));
-        const QRegularExpression rx(QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} RX 0A:0B$)"));
+        const QRegularExpression tx(
+            QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} TX 1A:2A:FE$)"));
+        const QRegularExpression rx(
+            QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} RX 0A:0B$)"));
         QVERIFY2(tx.match(lines[0]).hasMatch(), qPrintable(lines[0]));
         QVERIFY2(rx.match(lines[1]).hasMatch(), qPrintable(lines[1]));
     }

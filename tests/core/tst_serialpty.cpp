@@ -56,13 +56,15 @@ private Q_SLOTS:
         QVERIFY(backend.isOpen());
         QCOMPARE(backend.write(QByteArray::fromHex("1A2A")), qint64(2));
         QByteArray got;
-        QTRY_VERIFY_WITH_TIMEOUT([&] {
-            char buf[8];
-            const ssize_t n = ::read(pty.master, buf, sizeof buf);
-            if (n > 0)
-                got.append(buf, int(n));
-            return got.size() >= 2;
-        }(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                char buf[8];
+                const ssize_t n = ::read(pty.master, buf, sizeof buf);
+                if (n > 0)
+                    got.append(buf, int(n));
+                return got.size() >= 2;
+            }(),
+            2000);
         QCOMPARE(got, QByteArray::fromHex("1A2A"));
         QCOMPARE(::write(pty.master, "\x05\x06", 2), ssize_t(2));
         QSignalSpy ready(&backend, &SerialBackend::readyRead);
@@ -126,9 +128,10 @@ private Q_SLOTS:
 
     void portMapOrderAndOverrides()
     {
-        const QStringList ordered = PortMap::orderDevices(
-            {QStringLiteral("/dev/ttyS10"), QStringLiteral("/dev/ttyS2"), QStringLiteral("/dev/ttyACM0"),
-             QStringLiteral("/dev/ttyUSB1"), QStringLiteral("/dev/ttyUSB0")});
+        const QStringList ordered =
+            PortMap::orderDevices({QStringLiteral("/dev/ttyS10"), QStringLiteral("/dev/ttyS2"),
+                                   QStringLiteral("/dev/ttyACM0"), QStringLiteral("/dev/ttyUSB1"),
+                                   QStringLiteral("/dev/ttyUSB0")});
         const QStringList expected{QStringLiteral("/dev/ttyACM0"), QStringLiteral("/dev/ttyUSB0"),
                                    QStringLiteral("/dev/ttyUSB1"), QStringLiteral("/dev/ttyS2"),
                                    QStringLiteral("/dev/ttyS10")};
