@@ -25,7 +25,11 @@ for _ in $(seq "$runs"); do
     start=$(date +%s%N)
     "$exe" >/dev/null 2>&1 &
     pid=$!
-    until xdotool search --onlyvisible --name '^CorvaneV4\.0$' >/dev/null 2>&1; do :; done
+    until xdotool search --onlyvisible --name '^CorvaneV4\.0$' >/dev/null 2>&1; do
+        if (( ($(date +%s%N) - start) > 10000000000 )); then
+            echo "no main window within 10 s"; kill "$pid"; exit 1
+        fi
+    done
     end=$(date +%s%N)
     kill "$pid"; wait "$pid" 2>/dev/null || true
     times+=($(( (end - start) / 1000000 )))
@@ -33,9 +37,9 @@ done
 
 mems=()
 for _ in $(seq "$runs"); do
-    kb=$( { /usr/bin/time -f '%M' "$exe" --screenshot /tmp/corvane-bench.png --screenshot-delay 1500 \
-            >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
-    mems+=("$kb")
+    /usr/bin/time -o /tmp/corvane-bench.mem -f '%M' "$exe" --screenshot /tmp/corvane-bench.png \
+        --screenshot-delay 1500 >/dev/null 2>&1
+    mems+=("$(tail -n 1 /tmp/corvane-bench.mem)")
 done
 
 t=$(printf '%s\n' "${times[@]}" | median)

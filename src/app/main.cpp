@@ -79,14 +79,13 @@ void SaveScreenshots(MainWindow *main, const StartOptions &options)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Corvane"));
-    QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR));
-
+    // The command line first, so --help, --version and mistakes need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     StartOptions options;
     QString output;
-    switch (ParseCommandLine(QApplication::arguments(), &options, &output)) {
+    switch (ParseCommandLine(arguments, &options, &output)) {
     case CommandLineResult::Exit:
         std::fputs(qPrintable(output), stdout);
         return 0;
@@ -96,6 +95,11 @@ int main(int argc, char *argv[])
     case CommandLineResult::Run:
         break;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR));
 
     // The one serial port: COMn entries through the port map; "virtual:alarm" is the
     // in-process virtual module.

@@ -4,12 +4,37 @@
 #include <QSerialPortInfo>
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
-std::array<QString, 8> &entries()
+// The system's devices are listed only when an entry is first looked up: the scan reads sysfs
+// and udev, which start-up does not need to wait for.
+struct Table {
+    std::array<QString, 8> defaults;
+    std::array<std::optional<QString>, 8> overrides;
+    bool wantDefaults = false;
+    bool scanned = false;
+};
+Table &table()
 {
-    static std::array<QString, 8> table;
-    return table;
+    static Table t;
+    return t;
+}
+void scanDevices()
+{
+    Table &t = table();
+    t.scanned = true;
+#ifdef Q_OS_WIN
+    for (int i = 1; i <= 8; ++i)
+        t.defaults[i - 1] = QStringLiteral("COM%1").arg(i);
+#else
+    QStringList devices;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        devices << info.systemLocation();
+    devices = PortMap::orderDevices(devices);
+    for (int i = 0; i < 8; ++i)
+        t.defaults[i] = i < devices.size() ? devices.at(i) : QString();
+#endif
 }
 bool isUsbLike(const QString &path)
 {
@@ -35,17 +60,8 @@ QStringList PortMap::orderDevices(QStringList devices)
 
 void PortMap::loadDefaults()
 {
-#ifdef Q_OS_WIN
-    for (int i = 1; i <= 8; ++i)
-        entries()[i - 1] = QStringLiteral("COM%1").arg(i);
-#else
-    QStringList devices;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        devices << info.systemLocation();
-    devices = orderDevices(devices);
-    for (int i = 0; i < 8; ++i)
-        entries()[i] = i < devices.size() ? devices.at(i) : QString();
-#endif
+    table().wantDefaults = true;
+    table().scanned = false;
 }
 
 bool PortMap::setOverride(const QString &assignment)
@@ -62,14 +78,19 @@ bool PortMap::setOverride(const QString &assignment)
 void PortMap::set(int portNumber, const QString &path)
 {
     if (portNumber >= 1 && portNumber <= 8)
-        entries()[portNumber - 1] = path;
+        table().overrides[portNumber - 1] = path;
 }
 
 QString PortMap::path(int portNumber)
 {
     if (portNumber < 1 || portNumber > 8)
         return {};
-    return entries()[portNumber - 1];
+    Table &t = table();
+    if (t.overrides[portNumber - 1])
+        return *t.overrides[portNumber - 1];
+    if (t.wantDefaults && !t.scanned)
+        scanDevices();
+    return t.defaults[portNumber - 1];
 }
 
 QString PortMap::describe(int portNumber)
@@ -83,6 +104,5 @@ QString PortMap::describe(int portNumber)
 
 void PortMap::clear()
 {
-    for (QString &entry : entries())
-        entry.clear();
+    table() = Table();
 }
