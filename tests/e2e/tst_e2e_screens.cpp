@@ -105,6 +105,9 @@ private Q_SLOTS:
         };
         QTRY_COMPARE_WITH_TIMEOUT(boxText(find("Label19")), QStringLiteral("无省电"), 15000);
         QCOMPARE(boxText(find("Label8")), QStringLiteral("CVALM V2.10"));
+        // The end of the read-all sequence gives the buttons back.
+        QTRY_VERIFY_WITH_TIMEOUT(find("Command8")->isEnabled(), 2000);
+        QVERIFY(find("Command16")->isEnabled());
         QCOMPARE(boxText(find("Label12")), QStringLiteral("60"));
 
         auto *tabs = alarm->findChild<QTabWidget *>(QStringLiteral("SSTab1"));
@@ -170,6 +173,7 @@ private Q_SLOTS:
             saveShot(alarm->parentWidget(), names[i]);
         }
         saveShot(main, QStringLiteral("main-with-alarm-window"));
+        QVERIFY(find("Command8")->isEnabled());
 
         Windows::unloadAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
