@@ -51,6 +51,15 @@ void Pause(int milliseconds)
     loop.exec();
 }
 
-void SetMessageHandler(MessageHandler handler) { messageHandler() = std::move(handler); }
-void SetInputHandler(InputHandler handler) { inputHandler() = std::move(handler); }
-void SetPauseHandler(PauseHandler handler) { pauseHandler() = std::move(handler); }
+void SetMessageHandler(MessageHandler handler)
+{
+    messageHandler() = std::move(handler);
+}
+void SetInputHandler(InputHandler handler)
+{
+    inputHandler() = std::move(handler);
+}
+void SetPauseHandler(PauseHandler handler)
+{
+    pauseHandler() = std::move(handler);
+}

@@ -20,7 +20,8 @@ enum ProtocolIds : qint16 {
 // Core exchange state.
 inline qint16 ProtocolId = 0;
 inline qint16 RxStep = 0;
-inline QByteArray RxBytes; // shared frame buffer: every read replaces it, senders build frames in it
+inline QByteArray
+    RxBytes; // shared frame buffer: every read replaces it, senders build frames in it
 inline QString ReplyText;
 inline qint16 ReadSeqStep = 0;
 inline bool AddressModeK = false;

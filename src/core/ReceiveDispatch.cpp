@@ -21,7 +21,10 @@ void SetReplyParser(qint16 protocolId, ReplyParser parser)
         parsers().remove(protocolId);
 }
 
-void ClearReplyParsers() { parsers().clear(); }
+void ClearReplyParsers()
+{
+    parsers().clear();
+}
 
 void DispatchReceived()
 {

@@ -14,7 +14,10 @@ MessageRecorder::MessageRecorder()
     });
 }
 
-MessageRecorder::~MessageRecorder() { SetMessageHandler({}); }
+MessageRecorder::~MessageRecorder()
+{
+    SetMessageHandler({});
+}
 
 QStringList MessageRecorder::texts() const
 {

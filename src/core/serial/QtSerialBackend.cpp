@@ -9,7 +9,8 @@
 #include <unistd.h>
 #endif
 
-QtSerialBackend::QtSerialBackend(QObject *parent) : SerialBackend(parent), m_port(new QSerialPort(this))
+QtSerialBackend::QtSerialBackend(QObject *parent)
+    : SerialBackend(parent), m_port(new QSerialPort(this))
 {
     connect(m_port, &QSerialPort::readyRead, this, &SerialBackend::readyRead);
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
@@ -35,7 +36,8 @@ bool LacksAccessRights(const QString &path, QString *detail)
         return false;
     if (detail) {
         QString group;
-        struct stat st {};
+        struct stat st {
+        };
         if (::stat(native.constData(), &st) == 0) {
             if (const struct group *g = ::getgrgid(st.st_gid))
                 group = QString::fromLocal8Bit(g->gr_name);
@@ -87,13 +89,25 @@ void QtSerialBackend::close()
     m_port->clearError();
 }
 
-bool QtSerialBackend::isOpen() const { return m_port->isOpen(); }
+bool QtSerialBackend::isOpen() const
+{
+    return m_port->isOpen();
+}
 
-qint64 QtSerialBackend::bytesAvailable() const { return m_port->bytesAvailable(); }
+qint64 QtSerialBackend::bytesAvailable() const
+{
+    return m_port->bytesAvailable();
+}
 
-QByteArray QtSerialBackend::read(qint64 maxBytes) { return m_port->read(maxBytes); }
+QByteArray QtSerialBackend::read(qint64 maxBytes)
+{
+    return m_port->read(maxBytes);
+}
 
-qint64 QtSerialBackend::write(const QByteArray &bytes) { return m_port->write(bytes); }
+qint64 QtSerialBackend::write(const QByteArray &bytes)
+{
+    return m_port->write(bytes);
+}
 
 void QtSerialBackend::setDtr(bool on)
 {

@@ -4,8 +4,8 @@ RoutingBackend::RoutingBackend(QObject *parent)
     : SerialBackend(parent), m_device(new QtSerialBackend(this)),
       m_memory(new MemorySerialBackend(this))
 {
-    for (SerialBackend *b : {static_cast<SerialBackend *>(m_device),
-                             static_cast<SerialBackend *>(m_memory)}) {
+    for (SerialBackend *b :
+         {static_cast<SerialBackend *>(m_device), static_cast<SerialBackend *>(m_memory)}) {
         connect(b, &SerialBackend::readyRead, this, [this, b] {
             if (b == active())
                 Q_EMIT readyRead();
@@ -31,9 +31,27 @@ OpenResult RoutingBackend::open(const QString &path, qint32 baud, QString *detai
     return active()->open(path, baud, detail);
 }
 
-void RoutingBackend::close() { active()->close(); }
-bool RoutingBackend::isOpen() const { return active()->isOpen(); }
-qint64 RoutingBackend::bytesAvailable() const { return active()->bytesAvailable(); }
-QByteArray RoutingBackend::read(qint64 maxBytes) { return active()->read(maxBytes); }
-qint64 RoutingBackend::write(const QByteArray &bytes) { return active()->write(bytes); }
-void RoutingBackend::setDtr(bool on) { active()->setDtr(on); }
+void RoutingBackend::close()
+{
+    active()->close();
+}
+bool RoutingBackend::isOpen() const
+{
+    return active()->isOpen();
+}
+qint64 RoutingBackend::bytesAvailable() const
+{
+    return active()->bytesAvailable();
+}
+QByteArray RoutingBackend::read(qint64 maxBytes)
+{
+    return active()->read(maxBytes);
+}
+qint64 RoutingBackend::write(const QByteArray &bytes)
+{
+    return active()->write(bytes);
+}
+void RoutingBackend::setDtr(bool on)
+{
+    active()->setDtr(on);
+}
