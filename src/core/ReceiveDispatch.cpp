@@ -45,9 +45,5 @@ void DispatchReceived()
 
 void InstallReceiveDispatch()
 {
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    QObject::connect(&Link(), &SerialLink::dataReceived, &Link(), &DispatchReceived);
+    Link().setReceiveHandler(&DispatchReceived);
 }

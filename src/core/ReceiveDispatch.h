@@ -11,5 +11,5 @@ void SetReplyParser(qint16 protocolId, ReplyParser parser);
 void ClearReplyParsers();
 // The data-received handler: calls the parser for ProtocolId, if there is one.
 void DispatchReceived();
-// Connects DispatchReceived to Link().dataReceived (once).
+// Makes DispatchReceived the data-received handler of Link().
 void InstallReceiveDispatch();

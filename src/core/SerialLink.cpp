@@ -189,7 +189,12 @@ void SerialLink::deliver()
     m_delivering = true;
     while (isOpen() && m_threshold > 0 && m_backend->bytesAvailable() >= m_threshold) {
         const quint64 reads = m_reads, arrivals = m_arrivals, changes = m_thresholdChanges;
-        Q_EMIT dataReceived();
+        if (m_handler)
+            m_handler();
+        static const QMetaMethod receivedSignal =
+            QMetaMethod::fromSignal(&SerialLink::dataReceived);
+        if (isSignalConnected(receivedSignal))
+            Q_EMIT dataReceived();
         // A handler that neither read nor changed the threshold, with nothing new arrived,
         // waits for the next arrival: calling it again would spin.
         if (reads == m_reads && changes == m_thresholdChanges && arrivals == m_arrivals)

@@ -77,6 +77,10 @@ public:
     QByteArray read();
     void write(const QByteArray &bytes);
 
+    // The data-received handler called directly on every event (the receive dispatch); the
+    // dataReceived signal is emitted as well when something is connected to it.
+    void setReceiveHandler(std::function<void()> handler) { m_handler = std::move(handler); }
+
     bool isDelivering() const { return m_delivering; }
     // Asks for one more delivery attempt from the event loop (used by a parser that waited for
     // the line to settle). Nothing happens when the threshold is not reached.
@@ -102,6 +106,7 @@ private:
 
     SerialBackend *m_backend = nullptr;
     std::function<QString(int)> m_resolver;
+    std::function<void()> m_handler;
     qint16 m_portNumber = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");
     bool m_dtr = false;
