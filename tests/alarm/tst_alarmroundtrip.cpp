@@ -9,6 +9,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/SimAttach.h"
+#include "support/AlarmWindowKit.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -20,23 +21,12 @@
 #include <QTableWidget>
 #include <QtTest>
 
-class tst_AlarmRoundTrip : public QObject
+class tst_AlarmRoundTrip : public QObject, private AlarmWindowKit
 {
     Q_OBJECT
 
-    frmZ41COM *window = nullptr;
-    MemorySerialBackend *backend = nullptr;
     AlarmModuleSim *sim = nullptr;
-    MessageRecorder *messages = nullptr;
 
-    template <class T> T *c(const QString &name)
-    {
-        T *w = window->findChild<T *>(name);
-        if (!w)
-            qFatal("control %s missing", qPrintable(name));
-        return w;
-    }
-    void press(const QString &name) { c<QAbstractButton>(name)->click(); }
     // "name=value" for each control: the text of boxes and labels, 1/0 for check and option
     // buttons.
     QStringList snapshot(const QStringList &names)
@@ -64,12 +54,7 @@ private Q_SLOTS:
         backend = ResetWorld(true);
         sim = new AlarmModuleSim;
         AttachAlarmSim(backend, sim);
-        window = new frmZ41COM;
-        window->load();
-        window->Timer5.stop();
-        window->Timer6.stop();
-        AttachAlarmFeatures(window);
-        messages = new MessageRecorder;
+        openWindow();
         RegisterAlarmParser();
         SetAlarmView(window);
         ProtocolId = ProtocolAlarm;
@@ -83,8 +68,7 @@ private Q_SLOTS:
         SetAlarmView(nullptr);
         ResetAlarmParser();
         DetachAlarmSim(backend, sim);
-        delete messages;
-        delete window;
+        closeWindow();
         delete sim;
     }
 

@@ -7,12 +7,12 @@
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
+#include "support/AlarmTestKit.h"
+#include "support/AlarmWindowKit.h"
 #include "support/TestSupport.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,86 +20,20 @@
 #include <QtTest>
 
 namespace {
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
-// A zero-filled frame with literal pieces placed at their offsets (a piece may repeat).
-struct Piece {
-    int at;
-    const char *bytes;
-    int times = 1;
-};
-QByteArray frameOf(int length, std::initializer_list<Piece> pieces)
-{
-    QByteArray frame(length, '\0');
-    for (const Piece &p : pieces) {
-        const QByteArray bytes = hex(p.bytes).repeated(p.times);
-        frame.replace(p.at, bytes.size(), bytes);
-    }
-    return frame;
-}
-
 const QString Low = QStringLiteral("设备已关闭\r\n");
 const QString High = QStringLiteral("设备已开启\r\n");
 } // namespace
 
-class tst_InputArea : public QObject
+class tst_InputArea : public QObject, private AlarmWindowKit
 {
     Q_OBJECT
 
-    frmZ41COM *window = nullptr;
-    MemorySerialBackend *backend = nullptr;
-    MessageRecorder *messages = nullptr;
-
-    template <class T> T *c(const char *name)
-    {
-        T *w = window->findChild<T *>(QLatin1String(name));
-        if (!w)
-            qFatal("control %s missing", name);
-        return w;
-    }
-    void select(const char *option) { c<QRadioButton>(option)->setChecked(true); }
-    // Clears every button of an exclusive group (no trigger chosen).
-    void clearGroup(const char *option)
-    {
-        QButtonGroup *group = c<QRadioButton>(option)->group();
-        group->setExclusive(false);
-        for (QAbstractButton *b : group->buttons())
-            b->setChecked(false);
-        group->setExclusive(true);
-    }
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        Windows::registerFactory(QStringLiteral("frmZ40MOD"), [] {
-            auto *dialog = new QDialog;
-            dialog->setObjectName(QStringLiteral("frmZ40MOD"));
-            return dialog;
-        });
-    }
+    void initTestCase() { StubConnectWindow(); }
 
-    void init()
-    {
-        backend = ResetWorld(true);
-        window = new frmZ41COM;
-        window->load();
-        window->Timer5.stop();
-        window->Timer6.stop();
-        AttachAlarmFeatures(window);
-        AttachAlarmFeatures(window); // a second call adds nothing
-        messages = new MessageRecorder;
-        backend->takeWritten();
-    }
+    void init() { openArea(2); } // a second AttachAlarmFeatures() adds nothing
 
-    void cleanup()
-    {
-        delete messages;
-        delete window;
-        Windows::unload(QStringLiteral("frmZ40MOD"));
-    }
+    void cleanup() { closeArea(); }
 
     void writeFrame_data()
     {

@@ -6,68 +6,27 @@
 #include "alarm/ui/frmZ41COM.h"
 #include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
+#include "support/AlarmTestKit.h"
+#include "support/AlarmWindowKit.h"
 #include "support/TestSupport.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
-namespace {
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-} // namespace
-
-class tst_ParamArea : public QObject
+class tst_ParamArea : public QObject, private AlarmWindowKit
 {
     Q_OBJECT
 
-    frmZ41COM *window = nullptr;
-    MemorySerialBackend *backend = nullptr;
-    MessageRecorder *messages = nullptr;
-
-    template <class T> T *c(const QString &name)
-    {
-        T *w = window->findChild<T *>(name);
-        if (!w)
-            qFatal("control %s missing", qPrintable(name));
-        return w;
-    }
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        Windows::registerFactory(QStringLiteral("frmZ40MOD"), [] {
-            auto *dialog = new QDialog;
-            dialog->setObjectName(QStringLiteral("frmZ40MOD"));
-            return dialog;
-        });
-    }
+    void initTestCase() { StubConnectWindow(); }
 
-    void init()
-    {
-        backend = ResetWorld(true);
-        window = new frmZ41COM;
-        window->load();
-        window->Timer5.stop();
-        window->Timer6.stop();
-        AttachAlarmFeatures(window);
-        messages = new MessageRecorder;
-        backend->takeWritten();
-    }
+    void init() { openArea(); }
 
-    void cleanup()
-    {
-        delete messages;
-        delete window;
-        Windows::unload(QStringLiteral("frmZ40MOD"));
-    }
+    void cleanup() { closeArea(); }
 
     void passwordFlags_data()
     {
@@ -224,11 +183,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, option);
         QFETCH(QByteArray, frame);
-        QButtonGroup *group = c<QRadioButton>("Option3")->group();
-        group->setExclusive(false);
-        for (QAbstractButton *b : group->buttons())
-            b->setChecked(false);
-        group->setExclusive(true);
+        clearGroup("Option3");
         if (!option.isEmpty())
             c<QRadioButton>(option)->setChecked(true);
         c<QPushButton>("Command9")->click();

@@ -6,40 +6,22 @@
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
+#include "support/AlarmTestKit.h"
+#include "support/AlarmWindowKit.h"
 #include "support/TestSupport.h"
 
-#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
 
-namespace {
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
-QByteArray frameOf(int length, const char *head)
-{
-    QByteArray frame(length, '\0');
-    const QByteArray bytes = hex(head);
-    frame.replace(0, bytes.size(), bytes);
-    return frame;
-}
-} // namespace
-
-class tst_PhoneArea : public QObject
+class tst_PhoneArea : public QObject, private AlarmWindowKit
 {
     Q_OBJECT
 
-    frmZ41COM *window = nullptr;
-    MemorySerialBackend *backend = nullptr;
-    MessageRecorder *messages = nullptr;
     QTableWidget *grid = nullptr;
     QLineEdit *text9 = nullptr;
 
-    void press(const char *name) { window->findChild<QPushButton *>(name)->click(); }
     void add(const QString &number)
     {
         text9->setText(number);
@@ -63,35 +45,16 @@ class tst_PhoneArea : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        Windows::registerFactory(QStringLiteral("frmZ40MOD"), [] {
-            auto *dialog = new QDialog;
-            dialog->setObjectName(QStringLiteral("frmZ40MOD"));
-            return dialog;
-        });
-    }
+    void initTestCase() { StubConnectWindow(); }
 
     void init()
     {
-        backend = ResetWorld(true);
-        window = new frmZ41COM;
-        window->load();
-        window->Timer5.stop();
-        window->Timer6.stop();
-        AttachAlarmFeatures(window);
-        messages = new MessageRecorder;
+        openArea();
         grid = window->findChild<QTableWidget *>("Grid");
         text9 = window->findChild<QLineEdit *>("Text9");
-        backend->takeWritten();
     }
 
-    void cleanup()
-    {
-        delete messages;
-        delete window;
-        Windows::unload(QStringLiteral("frmZ40MOD"));
-    }
+    void cleanup() { closeArea(); }
 
     void typingANumber_data()
     {

@@ -7,83 +7,27 @@
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
+#include "support/AlarmTestKit.h"
+#include "support/AlarmWindowKit.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
-namespace {
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
-struct Piece {
-    int at;
-    const char *bytes;
-    int times = 1;
-};
-QByteArray frameOf(int length, std::initializer_list<Piece> pieces)
-{
-    QByteArray frame(length, '\0');
-    for (const Piece &p : pieces) {
-        const QByteArray bytes = hex(p.bytes).repeated(p.times);
-        frame.replace(p.at, bytes.size(), bytes);
-    }
-    return frame;
-}
-} // namespace
-
-class tst_RelayArea : public QObject
+class tst_RelayArea : public QObject, private AlarmWindowKit
 {
     Q_OBJECT
 
-    frmZ41COM *window = nullptr;
-    MemorySerialBackend *backend = nullptr;
-    MessageRecorder *messages = nullptr;
-
-    template <class T> T *c(const QString &name)
-    {
-        T *w = window->findChild<T *>(name);
-        if (!w)
-            qFatal("control %s missing", qPrintable(name));
-        return w;
-    }
-    void select(const QString &option) { c<QRadioButton>(option)->setChecked(true); }
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        Windows::registerFactory(QStringLiteral("frmZ40MOD"), [] {
-            auto *dialog = new QDialog;
-            dialog->setObjectName(QStringLiteral("frmZ40MOD"));
-            return dialog;
-        });
-    }
+    void initTestCase() { StubConnectWindow(); }
 
-    void init()
-    {
-        backend = ResetWorld(true);
-        window = new frmZ41COM;
-        window->load();
-        window->Timer5.stop();
-        window->Timer6.stop();
-        AttachAlarmFeatures(window);
-        messages = new MessageRecorder;
-        backend->takeWritten();
-    }
+    void init() { openArea(); }
 
-    void cleanup()
-    {
-        delete messages;
-        delete window;
-        Windows::unload(QStringLiteral("frmZ40MOD"));
-    }
+    void cleanup() { closeArea(); }
 
     void writeFrame_data()
     {
