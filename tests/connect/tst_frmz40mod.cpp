@@ -5,6 +5,7 @@
 #include "core/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/serial/PortMap.h"
+#include "core/ui/MainWindow.h"
 #include "core/ui/WindowRegistry.h"
 #include "support/TestSupport.h"
 
@@ -93,9 +94,7 @@ private Q_SLOTS:
         Windows::registerFactory("frmZ41COM", [] { return new QWidget; });
         Windows::registerFactory("Form19", [] { return new FakeForm19; });
         // What the main window does when the connect query gets no answer.
-        ConnectTimers::Hooks hooks;
-        hooks.restoreControls = [](qint16) { Windows::findTyped<frmZ40MOD>()->restoreControls(); };
-        MainTimers().setHooks(hooks);
+        MainTimers().setHooks(WindowTimerHooks());
     }
 
     void init()
@@ -242,7 +241,7 @@ private Q_SLOTS:
         connect(&Link(), &SerialLink::portOpened, &context, [&] { events << "open"; });
         connect(&Link(), &SerialLink::portClosed, &context, [&] { events << "close"; });
         c("Command1_0")->click();
-        w->restoreControls();
+        WindowTimerHooks().restoreControls(ProtocolConnect);
         choose("Combo1", "COM4");
         c("Command1_0")->click();
 

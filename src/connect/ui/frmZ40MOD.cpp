@@ -143,22 +143,6 @@ void frmZ40MOD::setClicked()
     }
 }
 
-void frmZ40MOD::restoreControls()
-{
-    setConnectControlsEnabled(true);
-}
-
-void frmZ40MOD::restoreButtons()
-{
-    ui->Command1_0->setEnabled(true);
-    ui->Command1_1->setEnabled(true);
-}
-
-void frmZ40MOD::setProgress(int value)
-{
-    ui->PBar->setValue(value);
-}
-
 ModeFrame frmZ40MOD::runModeSwitch(int operation, const ModeOptions &options)
 {
     ModeSwitchHooks hooks;

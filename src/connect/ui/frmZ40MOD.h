@@ -33,11 +33,6 @@ public:
     // Runs the mode-switch operation that belongs to the chosen option; nothing when none is.
     void setClicked();
 
-    // What the main window's connect timers do to this window (see ConnectTimers::Hooks).
-    void restoreControls(); // Command1(0), Command1(1), Combo1 and Combo2 enabled
-    void restoreButtons();  // Command1(0) and Command1(1) enabled
-    void setProgress(int value);
-
     // The five mode-switch operations (see ModeSwitch.h); return the frame that was chosen.
     ModeFrame ModeSwitch1(const ModeOptions &options);
     ModeFrame ModeSwitch2(const ModeOptions &options);
