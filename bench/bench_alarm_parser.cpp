@@ -7,11 +7,8 @@
 //
 // Reported: bytes_per_second (the line itself carries 11,520 bytes/s at 115200 baud).
 
-#include "alarm/AlarmParser.h"
-#include "alarm/AlarmView.h"
+#include "alarm/AlarmReplyParser.h"
 #include "core/MemorySerialBackend.h"
-#include "core/Module1.h"
-#include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
 
 #include <QCoreApplication>
@@ -21,28 +18,10 @@
 
 namespace {
 
-// A window that only counts what it is asked to show.
-class CountingView : public AlarmView
-{
-public:
-    void setText(const QString &, const QString &) override { ++updates; }
-    QString text(const QString &) const override { return {}; }
-    void appendText(const QString &, const QString &) override { ++updates; }
-    void setComboIndex(const QString &, int) override { ++updates; }
-    int comboIndex(const QString &) const override { return 3; }
-    void setChecked(const QString &, bool) override { ++updates; }
-    bool isChecked(const QString &) const override { return false; }
-    void setVisible(const QString &, bool) override { ++updates; }
-    void setEnabled(const QString &, bool) override { ++updates; }
-    void setGridRows(int) override { ++updates; }
-    void setGridCell(int, int, const QString &) override { ++updates; }
-    void restartReplyTimer(int) override { ++updates; }
-    void setModuleStatus(const QString &) override { ++updates; }
-    qint64 updates = 0;
-};
-
+// What the sender records before the reply comes.
+using Before = std::function<void(AlarmReplyParser &)>;
 struct Reply {
-    std::function<void()> before; // what the sender records before the reply comes
+    Before before;
     QByteArray bytes;
 };
 
@@ -53,10 +32,10 @@ QByteArray hex(const char *text)
 
 const QByteArray P = hex("1A2A3A4A5A6A7A8A");
 
-void frameTab()
+void frameTab(AlarmReplyParser &p)
 {
-    ParamTabActive = true;
-    RxStep = 0;
+    p.setFrameMachine(true);
+    p.reset();
 }
 
 QByteArray record(int length)
@@ -73,7 +52,7 @@ QByteArray record(int length)
 std::vector<Reply> replyMix()
 {
     std::vector<Reply> mix;
-    auto frame = [&mix](const QByteArray &bytes, std::function<void()> before = frameTab) {
+    auto frame = [&mix](const QByteArray &bytes, Before before = frameTab) {
         mix.push_back({std::move(before), bytes});
     };
     // The read-all sequence of a module in passive work form with everything switched on.
@@ -102,71 +81,66 @@ std::vector<Reply> replyMix()
     int sum = 20;
     for (const char b : std::as_const(table))
         sum += quint8(b);
-    frame(P + hex("D9 00") + char(sum % 256) + char(20) + table, [] {
-        frameTab();
-        PhoneTableOp = 0;
+    frame(P + hex("D9 00") + char(sum % 256) + char(20) + table, [](AlarmReplyParser &p) {
+        frameTab(p);
+        p.setPhoneTableOp(AlarmReplyParser::PhoneOp::Read);
     });
-    frame(P + hex("D9 00") + "SETOK:", [] {
-        frameTab();
-        PhoneTableOp = 1;
+    frame(P + hex("D9 00") + "SETOK:", [](AlarmReplyParser &p) {
+        frameTab(p);
+        p.setPhoneTableOp(AlarmReplyParser::PhoneOp::Write);
     });
-    frame(P + hex("D9 00") + "CLROK:", [] {
-        frameTab();
-        PhoneTableOp = 2;
+    frame(P + hex("D9 00") + "CLROK:", [](AlarmReplyParser &p) {
+        frameTab(p);
+        p.setPhoneTableOp(AlarmReplyParser::PhoneOp::Clear);
     });
     // Settings records: read back and write results.
-    frame(P + hex("B4") + record(187), [] {
-        frameTab();
-        DiWritePending = 0;
+    frame(P + hex("B4") + record(187), [](AlarmReplyParser &p) {
+        frameTab(p);
+        p.expectInputRead(3);
     });
-    frame(P + hex("B4 03") + "SETOK:", [] {
-        frameTab();
-        DiWritePending = 1;
+    frame(P + hex("B4 03") + "SETOK:", [](AlarmReplyParser &p) {
+        frameTab(p);
+        p.expectInputWrite(3);
     });
     QByteArray relay = hex("02 03 0A 05 07 06 82 8BBE59075173").leftJustified(67, '\0');
     relay += QByteArray("ON").leftJustified(60, '\0') + hex("01 00");
     sum = 0;
     for (const char b : std::as_const(relay))
         sum += quint8(b);
-    frame(P + hex("B5 00 82") + char(sum % 256) + relay, [] {
-        frameTab();
-        DoWritePending = 0;
+    frame(P + hex("B5 00 82") + char(sum % 256) + relay, [](AlarmReplyParser &p) {
+        frameTab(p);
+        p.expectRelayRead(3);
     });
-    frame(P + hex("B5 03") + "SETFAIL:", [] {
-        frameTab();
-        DoWritePending = 1;
+    frame(P + hex("B5 03") + "SETFAIL:", [](AlarmReplyParser &p) {
+        frameTab(p);
+        p.expectRelayWrite(3);
     });
-    frame(QByteArray("<0>"), [] {
-        frameTab();
-        LastQueryCode = 0x98;
+    frame(QByteArray("<0>"), [](AlarmReplyParser &p) {
+        frameTab(p);
+        p.expectInputState(3);
     });
     // Communication test, passive module: send state, read a 140-byte message, error reply.
     auto passive = [](qint16 command) {
-        return [command] {
-            ParamTabActive = false;
-            WorkFormFlag = 0;
-            RxStep = 0;
-            SmsTestCommand = command;
-            ReplyText.clear();
+        return [command](AlarmReplyParser &p) {
+            p.setFrameMachine(false);
+            p.setModuleForm(0, 1);
+            p.reset();
+            p.setTestCommand(command);
         };
     };
     frame(hex("21 12 34 00 02 00"), passive(2));
     frame(hex("21 12 34 00 8C") + QByteArray(140, 'm'), passive(1));
     frame(hex("3F 01 02 03"), passive(1));
     // Active module: format transmission results and a message, then transparent data.
-    frame(hex("D7 FA D7 01") + QByteArray(140, 'a'), [] {
-        ParamTabActive = false;
-        WorkFormFlag = 1;
-        TransferModeFlag = 1;
-        RxStep = 0;
-        ReplyText.clear();
+    frame(hex("D7 FA D7 01") + QByteArray(140, 'a'), [](AlarmReplyParser &p) {
+        p.setFrameMachine(false);
+        p.setModuleForm(1, 1);
+        p.reset();
     });
-    frame(QByteArray(200, 't'), [] {
-        ParamTabActive = false;
-        WorkFormFlag = 1;
-        TransferModeFlag = 0;
-        RxStep = 0;
-        ReplyText.clear();
+    frame(QByteArray(200, 't'), [](AlarmReplyParser &p) {
+        p.setFrameMachine(false);
+        p.setModuleForm(1, 0);
+        p.reset();
     });
     return mix;
 }
@@ -174,16 +148,14 @@ std::vector<Reply> replyMix()
 void BM_AlarmParserMixedStream(benchmark::State &state)
 {
     const int piece = int(state.range(0));
-    ResetSharedValues();
+    SerialLink link;
     auto *line = new MemorySerialBackend;
-    Link().setBackend(line);
-    Link().open();
-    InstallReceiveDispatch();
-    ResetAlarmParser();
-    RegisterAlarmParser();
-    CountingView view;
-    SetAlarmView(&view);
-    ProtocolId = ProtocolAlarm;
+    link.setBackend(line);
+    link.open();
+    AlarmReplyParser parser(link);
+    link.setReceiveHandler([&parser] { parser.parse(); });
+    qint64 replies = 0;
+    parser.setReplyHandler([&replies](const AlarmReplyValue &) { ++replies; });
 
     // About 100 KB of replies per pass, cut into pieces beforehand (the cutting is not parsing).
     const std::vector<Reply> mix = replyMix();
@@ -198,33 +170,31 @@ void BM_AlarmParserMixedStream(benchmark::State &state)
     const int rounds = int(100000 / mixBytes) + 1;
 
     qint64 bytes = 0;
-    qint64 settles = 0;
+    qint64 quiet = 0;
     for (auto _ : state) {
         for (int round = 0; round < rounds; ++round) {
             for (size_t k = 0; k < mix.size(); ++k) {
-                mix[k].before();
-                Link().setThreshold(1); // what a window does before it sends
+                mix[k].before(parser);
                 for (const QByteArray &p : pieces[k])
                     line->inject(p);
-                // The line goes quiet after each reply: let the settle wait run out.
-                for (int i = 0; i < 100 && AlarmParserSettling(); ++i) {
-                    AlarmParserSettleTick();
-                    ++settles;
+                // The line goes quiet after each reply.
+                if (parser.quietTimer().isActive()) {
+                    parser.quietElapsed();
+                    ++quiet;
                 }
             }
             bytes += mixBytes;
         }
-        if (Link().bytesWaiting() != 0)
+        if (link.bytesWaiting() != 0)
             state.SkipWithError("bytes left unparsed");
     }
     state.SetBytesProcessed(bytes);
     state.counters["replies"] =
         benchmark::Counter(double(rounds * qint64(mix.size())) * double(state.iterations()),
                            benchmark::Counter::kIsRate);
-    state.counters["settle_ticks_per_pass"] =
-        double(settles) / double(qMax<qint64>(1, state.iterations()));
-    SetAlarmView(nullptr);
-    ResetAlarmParser();
+    state.counters["quiet_ends_per_pass"] =
+        double(quiet) / double(qMax<qint64>(1, state.iterations()));
+    benchmark::DoNotOptimize(replies);
 }
 BENCHMARK(BM_AlarmParserMixedStream)
     ->Arg(1)
@@ -238,18 +208,12 @@ BENCHMARK(BM_AlarmParserMixedStream)
 void BM_LineAndDispatchOnly(benchmark::State &state)
 {
     const int piece = int(state.range(0));
-    ResetSharedValues();
+    SerialLink link;
     auto *line = new MemorySerialBackend;
-    Link().setBackend(line);
-    Link().open();
-    InstallReceiveDispatch();
-    ResetAlarmParser();
-    SetReplyParser(ProtocolAlarm, [] {
-        Link().setReadLength(0);
-        RxBytes = Link().read();
-    });
-    ProtocolId = ProtocolAlarm;
-    Link().setThreshold(1);
+    link.setBackend(line);
+    link.open();
+    link.setReceiveHandler([&link] { link.readBytes(0); });
+    link.setThreshold(1);
 
     const std::vector<Reply> mix = replyMix();
     std::vector<QByteArray> pieces;
@@ -269,7 +233,6 @@ void BM_LineAndDispatchOnly(benchmark::State &state)
         }
     }
     state.SetBytesProcessed(bytes);
-    RegisterAlarmParser();
 }
 BENCHMARK(BM_LineAndDispatchOnly)->Arg(1)->Arg(64)->Unit(benchmark::kMillisecond);
 

@@ -5,8 +5,7 @@
 // Lengths are fixed per frame; bytes not filled are 0x00. Numbers are big-endian. The three long
 // writes (B4 01, B5 01, D9 02) carry a ByteSum checksum in front of the bytes it covers.
 //
-// Senders still do their own bookkeeping (DiWritePending, DoWritePending, PhoneTableOp,
-// LastQueryCode, SmsTestCommand) and write the frame with Link().write().
+// The exchange object does the request bookkeeping and writes the frames.
 
 #include <QByteArray>
 #include <QString>
@@ -76,31 +75,12 @@ QByteArray PhoneEntry(const QString &number);
 
 // Any plain read frame: preamble, code, operation byte (10 bytes).
 QByteArray ReadFrame(quint8 code, quint8 operation = 0x03);
-// The read frame of a read-all step (AB, A3 02, A1, F1, F8, E2, F9, FB, A2, E1, D3, D2, DB, EC);
-// empty for 13..19, above 20 and below 0, which end the sequence.
-QByteArray ReadAllFrame(qint16 readAllStep);
-QByteArray ReadFirmwareModel();   // AB 03
-QByteArray ReadRestartTime();     // A3 02 (this read uses operation 0x02)
-QByteArray ReadPasswordMode();    // A1 03
-QByteArray ReadSmsPassword();     // F1 03
-QByteArray ReadWorkForm();        // F8 03
-QByteArray ReadPassiveAddress();  // E2 03
-QByteArray ReadTransferMode();    // F9 03
-QByteArray ReadTransparentMode(); // FB 03
-QByteArray ReadReceiverNumber();  // A2 03
-QByteArray ReadAddressSettings(); // E1 03
-QByteArray ReadPowerSaving();     // D3 03
-QByteArray ReadWakeDelays();      // D2 03
-QByteArray ReadWakeMode();        // DB 03
-QByteArray ReadVersionCode();     // EC 03 (software version)
-QByteArray ReadAlarmModes();      // AC 03
-QByteArray ReadPhoneTable();      // D9 01
 
 // ---- reads with a channel ---------------------------------------------------------------------
 
-QByteArray ReadDiSettings(quint8 channel); // B4 02 ch, 11 bytes (set DiWritePending = 0)
-QByteArray ReadDoSettings(quint8 channel); // B5 02 ch, 11 bytes (set DoWritePending = 0)
-QByteArray ReadDiState(quint8 channel);    // 98 ch, 10 bytes (set LastQueryCode = 0x98)
+QByteArray ReadDiSettings(quint8 channel); // B4 02 ch, 11 bytes
+QByteArray ReadDoSettings(quint8 channel); // B5 02 ch, 11 bytes
+QByteArray ReadDiState(quint8 channel);    // 98 ch, 10 bytes
 
 // ---- short writes -----------------------------------------------------------------------------
 
@@ -113,7 +93,7 @@ QByteArray ModuleModel(quint8 model);                        // D1 01 m (2 SMS, 
 QByteArray WakeDelays(quint16 idleCount, quint16 dataCount); // D2 01 hi lo hi lo (400 ms), 14
 QByteArray PowerSaving(bool on);                             // D3 01 s (1 on, 0 off), 11
 QByteArray ParameterClear();                                 // D5 01, 10
-QByteArray PhoneTableClear();                                // D9 04 01, 11 (set PhoneTableOp = 2)
+QByteArray PhoneTableClear();                                // D9 04 01, 11
 QByteArray WakeMode(quint8 mode); // DB 01 m 00 00 00 (0 mode 1, 1 mode 2), 14
 QByteArray AddressSettings(quint8 p, quint8 q, quint8 r, quint8 type); // E1 01 p q r t, 14
 QByteArray PassiveAddress(quint8 a, quint8 b);                         // E2 01 a b, 12

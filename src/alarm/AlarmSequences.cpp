@@ -36,9 +36,9 @@ WriteTick WorkModeTick(qint16 writeStep, const WorkModeChoice &choice)
         tick.frame = AlarmFrames::TransparentMode(0);
         tick.next = 4;
         break;
-    case 6: // transparent mode 1
+    case 6: // transparent mode 1, then the address settings as well
         tick.frame = AlarmFrames::TransparentMode(1);
-        tick.next = 5;
+        tick.next = 4;
         break;
     case 4:
         tick.frame = AlarmFrames::AddressSettings(choice.addressStart, choice.groupMaximum,

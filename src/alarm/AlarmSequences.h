@@ -1,8 +1,7 @@
 #pragma once
 // The timed write sequences of the alarm window, free of widgets: each tick of the work-mode
-// timer (Timer1) or the power-saving timer (Timer3) gives the frame to send, if any, and the
-// next step. The window gathers the control values into the choice structs, writes the frame
-// and handles the end and the missing-choice message.
+// timer (Timer1) or the power-saving timer (Timer3) of the exchange gives the frame to send, if
+// any, and the next step. The window gathers the control values into the choice structs.
 //
 // Work-mode write (one tick every 2 s):
 //   0  F8 01 01 (active) / F8 01 00 (passive)                        -> 1
@@ -10,7 +9,7 @@
 //      F9 01 00 (transparent mode 1)                                  -> 6
 //      F9 01 00 (transparent mode 2)                                  -> 3
 //   3  FB 01 00                                                        -> 4
-//   6  FB 01 01                                                        -> 5
+//   6  FB 01 01                                                        -> 4
 //   4  E1 01 p q r t (address start, group maximum, length, type)     -> 5
 //   5  end
 // A step whose combo box has no valid entry sends nothing and stays where it is.
@@ -25,9 +24,6 @@
 #include <QString>
 
 namespace AlarmSequences {
-
-// ReadAllStep once the read-all sequence has ended.
-constexpr qint16 ReadAllEnded = 100;
 
 struct WriteTick {
     enum class Missing { None, WorkForm, TransferMode };

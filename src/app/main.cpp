@@ -1,7 +1,6 @@
 // Start-up: command line, the serial port and its port map, the virtual module for --demo, the
 // main window, and the optional connect / screenshot actions.
 
-#include "alarm/AlarmParser.h"
 #include "connect/ConnectParser.h"
 #include "core/CommandLine.h"
 #include "core/Dialogs.h"
@@ -120,7 +119,6 @@ int main(int argc, char *argv[])
     RegisterWindows();
     InstallReceiveDispatch();
     InstallConnectParser();
-    RegisterAlarmParser();
 
     // A device that goes away while open: the link has closed the port; say so once.
     QObject::connect(&Link(), &SerialLink::deviceLost, &app, [](const QString &path) {

@@ -90,3 +90,34 @@ QString FromAnsi(const QByteArray &bytes)
         return QString::fromLocal8Bit(bytes);
     return decoder.decode(bytes);
 }
+
+QString FilterHexText(const QString &text, bool colonFields)
+{
+    QString digits, kept;
+    for (const QChar c : text) {
+        const QChar u = c.toUpper();
+        if ((u >= QLatin1Char('0') && u <= QLatin1Char('9')) ||
+            (u >= QLatin1Char('A') && u <= QLatin1Char('F'))) {
+            digits += u;
+            kept += u;
+        } else if (colonFields && c == QLatin1Char(':')) {
+            kept += c;
+        }
+    }
+    if (!colonFields)
+        return digits;
+    // Pairs each followed by ":", the last colon or the last digit possibly missing.
+    bool grouped = true;
+    for (int i = 0; i < kept.size(); ++i)
+        if ((kept.at(i) == QLatin1Char(':')) != (i % 3 == 2))
+            grouped = false;
+    if (grouped)
+        return kept;
+    QString out;
+    for (int i = 0; i < digits.size(); ++i) {
+        out += digits.at(i);
+        if (i % 2 == 1)
+            out += QLatin1Char(':');
+    }
+    return out;
+}

@@ -18,6 +18,12 @@ quint8 HexDigitValue(quint8 code);
 void FilterHexKey(qint16 &key);
 void FilterDigitKey(qint16 &key);
 
+// What a hexadecimal box keeps of a text however it was entered: hexadecimal digits in upper
+// case. With colonFields, colons too: text already in pairs ("31:52:2", "31:52") stays as it is
+// (so deleting a colon works), anything else is regrouped, each complete pair followed by ":"
+// ("3152240" gives "31:52:24:0").
+QString FilterHexText(const QString &text, bool colonFields);
+
 // Sum of bytes[from..to-1] modulo 256; 0 when from >= to. Indices outside the array count as 0.
 int ByteSum(const QByteArray &bytes, int from, int to);
 

@@ -39,6 +39,10 @@ void MemorySerialBackend::inject(const QByteArray &bytes)
     if (!m_open || bytes.isEmpty())
         return;
     m_rx += bytes;
+    // What the program has not read yet is bounded like a real port's buffer: the oldest bytes
+    // give way.
+    if (m_rx.size() > SerialLink::MaxUnread)
+        m_rx.remove(0, m_rx.size() - SerialLink::MaxUnread);
     Q_EMIT readyRead();
 }
 

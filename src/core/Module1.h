@@ -17,40 +17,23 @@ enum ProtocolIds : qint16 {
     ProtocolDataModule = 111,        // data-module reply parser
 };
 
-// Core exchange state.
+// Core exchange state of the connect and identity parsers.
 inline qint16 ProtocolId = 0;
 inline qint16 RxStep = 0;
 inline QByteArray
     RxBytes; // shared frame buffer: every read replaces it, senders build frames in it
-inline QString ReplyText;
 inline qint16 ReadSeqStep = 0;
 inline bool AddressModeK = false;
 
-// Alarm-module parser state and request bookkeeping.
-inline QByteArray ReplyHead;
-inline bool ParamTabActive = false;
+// Module state reported at connect time, handed to the window that opens next.
 inline quint8 WorkFormFlag = 0;     // 0 passive, other active
 inline quint8 TransferModeFlag = 0; // 0 transparent, other format transmission
-inline qint16 ReadAllStep = 0;
-inline qint32 DiWritePending = 0;
-inline qint32 DoWritePending = 0;
-inline qint32 PhoneTableOp = 0; // last 0xD9 operation: 0 read, 1 write, 2 clear
-inline qint16 LastQueryCode = 0;
-inline qint16 SmsTestCommand = 0;
-
-// Module state reported at connect time.
-inline quint8 ModuleNetMode = 0; // 1 is GPRS
+inline quint8 ModuleNetMode = 0;    // 1 is GPRS
 inline QByteArray ModuleInfo;
 inline QString ModuleVersion;
 inline bool OfflineStart = false;
 inline std::array<bool, 5> ModeChoiceFlags{};
 inline QString PendingRestartMessage;
-inline bool StartOnDataTab = false;
-
-// Data-module exchange state.
-inline bool ParamExchangeActive = false;
-inline qint16 ParamSeqStep = 0;
-inline bool IdentityWritePending = false;
 
 // Puts every shared value back to its start value (tests, and nothing else, need this).
 void ResetSharedValues();

@@ -28,19 +28,11 @@ void ClearReplyParsers()
 
 void DispatchReceived()
 {
-    switch (ProtocolId) {
-    case ProtocolConnect:
-    case ProtocolAlarm:
-    case ProtocolIdentity:
-    case ProtocolDataModule: {
-        const auto it = parsers().constFind(ProtocolId);
-        if (it != parsers().constEnd() && *it)
-            (*it)();
-        break;
-    }
-    default:
-        break; // 0, 17, 19 and anything else: bytes stay waiting
-    }
+    // An id without a parser (0 at start, 17 while the alarm window loads, 19 after a mode
+    // switch) reads nothing: the bytes stay waiting for the parser chosen next.
+    const auto it = parsers().constFind(ProtocolId);
+    if (it != parsers().constEnd())
+        (*it)();
 }
 
 void InstallReceiveDispatch()

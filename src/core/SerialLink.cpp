@@ -134,6 +134,19 @@ QByteArray SerialLink::read()
     return bytes;
 }
 
+QByteArray SerialLink::readBytes(int n)
+{
+    if (m_readLength != n)
+        m_readLength = n;
+    return read();
+}
+
+void SerialLink::waitFor(int n)
+{
+    if (m_threshold != n || m_readLength != n)
+        setThreshold(n);
+}
+
 void SerialLink::write(const QByteArray &bytes)
 {
     if (!isOpen() || bytes.isEmpty())

@@ -8,6 +8,8 @@
 // threshold is set from outside a handler. It is never emitted while a handler is running, so a
 // reply parser is never re-entered, even when it lets pending events run.
 
+#include "core/ByteSource.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -39,7 +41,7 @@ Q_SIGNALS:
     void deviceLost();
 };
 
-class SerialLink : public QObject
+class SerialLink : public QObject, public ByteSource
 {
     Q_OBJECT
 public:
@@ -72,9 +74,16 @@ public:
     int readLength() const { return m_readLength; }
     void setReadLength(int n) { m_readLength = n; }
 
-    qint64 bytesWaiting() const;
+    qint64 bytesWaiting() const override;
     // Reads the waiting bytes, at most the read length (0: all of them).
     QByteArray read();
+    // ByteSource: a read of at most n bytes, and threshold with read length n.
+    QByteArray readBytes(int n) override;
+    void waitFor(int n) override;
+
+    // The most a backend keeps unread; beyond it the oldest bytes are dropped, so a line that
+    // floods or a parser that waits can never make the program grow without limit.
+    static constexpr qint64 MaxUnread = 64 * 1024;
     void write(const QByteArray &bytes);
 
     // The data-received handler called directly on every event (the receive dispatch); the

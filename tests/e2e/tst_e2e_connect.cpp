@@ -1,7 +1,6 @@
 // End to end, in real time: the virtual module on a pseudo-terminal, the real QSerialPort and the
 // real windows. Launcher -> connect dialog -> identification -> alarm window -> read-all -> the
 // parameter display shows what the module holds.
-#include "alarm/AlarmParser.h"
 #include "connect/ConnectParser.h"
 #include "core/ConnectTimers.h"
 #include "core/Module1.h"
@@ -63,7 +62,6 @@ private Q_SLOTS:
         Link().setPortResolver([path](int n) { return n == 1 ? path : QString(); });
 
         RegisterWindows();
-        RegisterAlarmParser();
         InstallConnectParser();
         main = Windows::get<MainWindow>();
         main->show();

@@ -1,7 +1,6 @@
 // End to end, in real time, with the built-in virtual module (as --demo runs it): the alarm
 // window reads all parameters, then the input, relay and phone-table reads fill their areas.
 // With CORVANE_SHOT_DIR set it also saves a picture of the connect dialog and of every page.
-#include "alarm/AlarmParser.h"
 #include "alarm/ui/frmZ41COM.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
@@ -83,7 +82,6 @@ private Q_SLOTS:
                             QByteArray::fromHex("015000001111")};
 
         RegisterWindows();
-        RegisterAlarmParser();
         auto *main = Windows::get<MainWindow>();
         main->Timer1.stop(); // no launcher over the alarm window in the pictures
         main->resize(1000, 760);

@@ -1,7 +1,7 @@
 #pragma once
-// The alarm window as the alarm tests set it up: loaded on a fresh memory line, its timers
-// stopped, the features attached and every message box recorded. Header-only because it uses
-// widgets, and the support library is also linked by widget-free tests.
+// The alarm window as the alarm tests set it up: loaded on a fresh memory line, its opening
+// timers stopped and every message box recorded. Header-only because it uses widgets, and the
+// support library is also linked by widget-free tests.
 //
 //   class tst_X : public QObject, private AlarmWindowKit
 //   ...
@@ -11,18 +11,25 @@
 
 #include "alarm/ui/AlarmFeatures.h"
 #include "alarm/ui/frmZ41COM.h"
+#include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QString>
+#include <QTableWidget>
 #include <QtGlobal>
 
 // The connect window becomes a plain named dialog, so a test can see it open without the real
-// one.
+// one. No database is opened either.
 inline void StubConnectWindow()
 {
     Windows::registerFactory(QStringLiteral("frmZ40MOD"), [] {
@@ -30,6 +37,7 @@ inline void StubConnectWindow()
         dialog->setObjectName(QStringLiteral("frmZ40MOD"));
         return dialog;
     });
+    frmZ41COM::setDatabasePath(QStringLiteral("/nonexistent/gprs.mdb"));
 }
 
 class AlarmWindowKit
@@ -59,16 +67,79 @@ protected:
         group->setExclusive(true);
     }
 
-    // A new window on the line at hand: loaded, timers 5 and 6 stopped, the features attached
-    // attachments times, and a recorder for the message boxes.
-    void openWindow(int attachments = 1)
+    // Sets controls from "Name=value" entries: a line or text box takes the text, a combo box
+    // the list entry "#n" (#-1 none) or else the text, a check or option box "1"/"0", the grid
+    // "#n" selects row n (0-based). "Name!" clicks the control, "-Name" clears the option group
+    // of Name, "Link=closed" closes the port.
+    void apply(const QStringList &entries)
+    {
+        for (const QString &entry : entries) {
+            const bool setting = entry.contains(QLatin1Char('='));
+            if (!setting && entry.endsWith(QLatin1Char('!'))) {
+                press(entry.chopped(1));
+                continue;
+            }
+            if (!setting && entry.startsWith(QLatin1Char('-'))) {
+                clearGroup(entry.mid(1));
+                continue;
+            }
+            const QString name = entry.section(QLatin1Char('='), 0, 0);
+            const QString value = entry.section(QLatin1Char('='), 1);
+            if (name == QLatin1String("Link")) {
+                Link().close();
+                continue;
+            }
+            QWidget *w = c<QWidget>(name);
+            if (auto *edit = qobject_cast<QLineEdit *>(w))
+                edit->setText(value);
+            else if (auto *area = qobject_cast<QPlainTextEdit *>(w))
+                AlarmUi::SetBoxText(area, value);
+            else if (auto *box = qobject_cast<QComboBox *>(w); box && value.startsWith('#'))
+                box->setCurrentIndex(value.mid(1).toInt());
+            else if (auto *box = qobject_cast<QComboBox *>(w))
+                box->setEditText(value);
+            else if (auto *button = qobject_cast<QAbstractButton *>(w))
+                button->setChecked(value == QLatin1String("1"));
+            else if (auto *grid = qobject_cast<QTableWidget *>(w))
+                grid->selectRow(value.mid(1).toInt());
+        }
+    }
+    // What a control shows: the text of a label or box, the list index of a combo box, "1"/"0"
+    // for a check or option box, the numbers of a grid joined by ",".
+    QString shown(const QString &name)
+    {
+        QWidget *w = c<QWidget>(name);
+        if (auto *label = qobject_cast<QLabel *>(w))
+            return label->text();
+        if (auto *edit = qobject_cast<QLineEdit *>(w))
+            return edit->text();
+        if (auto *area = qobject_cast<QPlainTextEdit *>(w))
+            return area->toPlainText();
+        if (auto *box = qobject_cast<QComboBox *>(w))
+            return QString::number(box->currentIndex());
+        if (auto *button = qobject_cast<QAbstractButton *>(w))
+            return QLatin1String(button->isChecked() ? "1" : "0");
+        QStringList numbers;
+        if (auto *grid = qobject_cast<QTableWidget *>(w))
+            for (int r = 0; r < grid->rowCount(); ++r)
+                numbers << (grid->item(r, 1) ? grid->item(r, 1)->text() : QString());
+        return numbers.join(QLatin1Char(','));
+    }
+    // Bytes from the module, delivered to whichever parser the line has.
+    void inject(const QByteArray &bytes)
+    {
+        backend->inject(bytes);
+        QCoreApplication::processEvents();
+    }
+
+    // A new window on the line at hand: loaded, timers 5 and 6 stopped, and a recorder for the
+    // message boxes.
+    void openWindow()
     {
         window = new frmZ41COM;
         window->load();
         window->Timer5.stop();
         window->Timer6.stop();
-        for (int i = 0; i < attachments; ++i)
-            AttachAlarmFeatures(window);
         messages = new MessageRecorder;
     }
     void closeWindow()
@@ -81,10 +152,10 @@ protected:
 
     // An area test: shared state reset, an open memory line, the window on it, and nothing
     // written yet.
-    void openArea(int attachments = 1)
+    void openArea()
     {
         backend = ResetWorld(true);
-        openWindow(attachments);
+        openWindow();
         backend->takeWritten();
     }
     // Also closes the connect window an area may have opened.

@@ -1,11 +1,9 @@
 #include "alarm/ui/AlarmFeatures.h"
 
+#include "alarm/AlarmChecks.h"
 #include "alarm/AlarmSequences.h"
-#include "alarm/ui/InputArea.h"
-#include "alarm/ui/ParamArea.h"
-#include "alarm/ui/PhoneArea.h"
-#include "alarm/ui/RelayArea.h"
 #include "core/ByteRoutines.h"
+#include "core/Dialogs.h"
 #include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
 
@@ -13,21 +11,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-
-namespace {
-const char *const AttachedProperty = "corvaneAlarmFeatures";
-}
-
-void AttachAlarmFeatures(QWidget *alarmWindow)
-{
-    if (!alarmWindow || alarmWindow->property(AttachedProperty).toBool())
-        return;
-    alarmWindow->setProperty(AttachedProperty, true);
-    new InputArea(alarmWindow);
-    new RelayArea(alarmWindow);
-    new PhoneArea(alarmWindow);
-    new ParamArea(alarmWindow);
-}
+#include <QRadioButton>
 
 namespace AlarmUi {
 
@@ -79,60 +63,26 @@ void ClearComboText(QComboBox *box)
         box->setCurrentIndex(-1);
 }
 
+int ChosenChannel(const QComboBox *box, const QString &message)
+{
+    const int index = box->currentIndex();
+    if (index >= 0 && index < box->count() && index < 8)
+        return index;
+    ShowMessage(message, QStringLiteral("提示"), MsgIcon::Information);
+    return -1;
+}
+
+void ChooseEncoding(const QString &text, QRadioButton *chinese, QRadioButton *english)
+{
+    (AlarmChecks::NeedsChinese(text) ? chinese : english)->setChecked(true);
+}
+
 QWidget *FindWidget(const QWidget *window, const char *name)
 {
     QWidget *w = window ? window->findChild<QWidget *>(QLatin1String(name)) : nullptr;
     if (!w)
         qWarning("alarm window: control %s not found", name);
     return w;
-}
-
-namespace {
-
-// Keys that keep their normal meaning in the filtered boxes.
-bool isEditingKey(const QKeyEvent *key)
-{
-    switch (key->key()) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Delete:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        return true;
-    default:
-        break;
-    }
-    if (key->text().isEmpty())
-        return true;
-    return (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
-}
-
-} // namespace
-
-bool HexKeyFilter::eventFilter(QObject *watched, QEvent *event)
-{
-    auto *edit = qobject_cast<QLineEdit *>(watched);
-    if (!edit || event->type() != QEvent::KeyPress)
-        return false;
-    auto *key = static_cast<QKeyEvent *>(event);
-    if (isEditingKey(key))
-        return false;
-    // Characters outside ASCII are never hexadecimal digits.
-    const char16_t unit = key->text().at(0).unicode();
-    qint16 code = unit < 127 ? qint16(unit) : qint16(0);
-    FilterHexKey(code);
-    if (code != 0)
-        edit->insert(QString(QChar(char16_t(code))));
-    if (m_colonFields && edit->text().size() % 3 == 2) {
-        edit->end(false);
-        edit->insert(QStringLiteral(":"));
-    }
-    return true;
 }
 
 bool NoTypingFilter::eventFilter(QObject *, QEvent *event)

@@ -1,18 +1,15 @@
 #pragma once
-// The feature areas of the alarm window frmZ41COM: input alarms, relay outputs, the phone
-// number table and the module parameters. Each area is a controller that finds its controls by
-// object name, connects their signals and writes the frames; AttachAlarmFeatures() creates all
-// four as children of the window. The helpers below are shared by the areas.
+// Helpers shared by the feature areas of the alarm window frmZ41COM (input alarms, relay
+// outputs, the phone number table and the module parameters). Each area is a controller that
+// finds its controls by object name, connects their signals and hands requests to the window's
+// AlarmExchange.
 
 #include <QObject>
 #include <QString>
 
 class QComboBox;
+class QRadioButton;
 class QWidget;
-
-// Creates the four area controllers for the window; a second call for the same window does
-// nothing.
-void AttachAlarmFeatures(QWidget *alarmWindow);
 
 namespace AlarmUi {
 
@@ -28,25 +25,14 @@ void SetBoxText(QWidget *box, const QString &text);
 double BoxNumber(const QWidget *box);
 // Empties the text a combo box shows (an editable box keeps its list).
 void ClearComboText(QComboBox *box);
+// The list index of a channel box when it names a channel 0-7; otherwise shows message (title
+// "提示") and gives -1.
+int ChosenChannel(const QComboBox *box, const QString &message);
+// Selects "汉字" for a text that needs it (a character outside ASCII), "英文" otherwise.
+void ChooseEncoding(const QString &text, QRadioButton *chinese, QRadioButton *english);
 
 // A control of the window by object name; warns when the window does not have it.
 template <class T> T *Find(const QWidget *window, const char *name);
-
-// Key filter of the hexadecimal boxes. Backspace, navigation keys and shortcuts act normally;
-// every character key goes through FilterHexKey: a rejected character inserts nothing, an
-// accepted one (a-f as A-F) is inserted at the caret. With colonFields set, after every
-// character key a text whose length leaves 2 on division by 3 gets ":" appended at the end,
-// so "31522408" typed gives "31:52:24:08:".
-class HexKeyFilter : public QObject
-{
-    Q_OBJECT
-public:
-    HexKeyFilter(bool colonFields, QObject *parent) : QObject(parent), m_colonFields(colonFields) {}
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    bool m_colonFields;
-};
 
 // Discards every character key (the relay list Combo7 is chosen from the list only).
 class NoTypingFilter : public QObject

@@ -4,9 +4,8 @@
 #include "alarm/AlarmFrames.h"
 #include "alarm/AlarmRecords.h"
 #include "alarm/ui/AlarmFeatures.h"
+#include "alarm/ui/frmZ41COM.h"
 #include "core/Dialogs.h"
-#include "core/Module1.h"
-#include "core/SerialLink.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,7 +17,7 @@
 
 using namespace AlarmUi;
 
-InputArea::InputArea(QWidget *window) : QObject(window), m_window(window)
+InputArea::InputArea(frmZ41COM *window) : QObject(window), m_exchange(&window->exchange())
 {
     setObjectName(QStringLiteral("InputArea"));
     Combo5 = Find<QComboBox>(window, "Combo5");
@@ -51,10 +50,12 @@ InputArea::InputArea(QWidget *window) : QObject(window), m_window(window)
     click("Command26_0", &InputArea::readModes);
     click("Command26_1", &InputArea::setModes);
 
+    // The channel sent is always the one the box shows: it is chosen from the list only.
+    Combo5->setEditable(false);
     connect(Text15, &QPlainTextEdit::textChanged, this,
-            [this] { chooseEncoding(Text15, Option11, Option12); });
+            [this] { ChooseEncoding(BoxText(Text15), Option11, Option12); });
     connect(Text17, &QPlainTextEdit::textChanged, this,
-            [this] { chooseEncoding(Text17, Option15, Option14); });
+            [this] { ChooseEncoding(BoxText(Text17), Option15, Option14); });
     connect(Text16, &QLineEdit::textChanged, this, &InputArea::clampInterval);
     // Only a click by the user counts: a reply that selects these buttons must not wipe the
     // interval it has just shown.
@@ -65,14 +66,6 @@ InputArea::InputArea(QWidget *window) : QObject(window), m_window(window)
     Combo7->installEventFilter(noTyping);
     if (Combo7->lineEdit())
         Combo7->lineEdit()->installEventFilter(noTyping);
-}
-
-void InputArea::chooseEncoding(QPlainTextEdit *box, QRadioButton *chinese, QRadioButton *english)
-{
-    if (AlarmChecks::NeedsChinese(BoxText(box)))
-        chinese->setChecked(true);
-    else
-        english->setChecked(true);
 }
 
 void InputArea::clampInterval()
@@ -91,23 +84,13 @@ void InputArea::encodingClicked()
         Text16->setText(QStringLiteral("0"));
 }
 
-int InputArea::channel(const QString &message) const
-{
-    const int index = Combo5->currentIndex();
-    if (index >= 0 && index < Combo5->count() && index < 8)
-        return index;
-    ShowMessage(message, QStringLiteral("提示"), MsgIcon::Information);
-    return -1;
-}
-
 void InputArea::readSettings()
 {
     if (!PortOpenOrConnect())
         return;
-    const int ch = channel(QStringLiteral("请指定要读取的DI通道0-7"));
+    const int ch = ChosenChannel(Combo5, QStringLiteral("请指定要读取的DI通道0-7"));
     if (ch < 0)
         return;
-    DiWritePending = 0;
     Text15->clear();
     Text16->clear();
     Text17->clear();
@@ -117,16 +100,14 @@ void InputArea::readSettings()
     Option9->setChecked(true);
     Option11->setChecked(true);
     Option15->setChecked(true);
-    Link().write(AlarmFrames::ReadDiSettings(quint8(ch)));
+    m_exchange->readInputRecord(ch);
 }
 
 void InputArea::writeSettings()
 {
     if (!PortOpenOrConnect())
         return;
-    // Set before anything can stop the write, as the reply parser expects.
-    DiWritePending = 1;
-    const int ch = channel(QStringLiteral("请指定要设置的DI通道0-7"));
+    const int ch = ChosenChannel(Combo5, QStringLiteral("请指定要设置的DI通道0-7"));
     if (ch < 0)
         return;
 
@@ -152,18 +133,17 @@ void InputArea::writeSettings()
         ShowMessage(countRefusal, QStringLiteral("提示"), MsgIcon::Information);
         return;
     }
-    Link().write(AlarmFrames::DiSettingsWrite(quint8(ch), record));
+    m_exchange->writeInputRecord(ch, record);
 }
 
 void InputArea::readState()
 {
     if (!PortOpenOrConnect())
         return;
-    const int ch = channel(QStringLiteral("请指定要读取的DI通道0-7"));
+    const int ch = ChosenChannel(Combo5, QStringLiteral("请指定要读取的DI通道0-7"));
     if (ch < 0)
         return;
-    Link().write(AlarmFrames::ReadDiState(quint8(ch)));
-    LastQueryCode = 0x98;
+    m_exchange->readInputState(ch);
     Text19->clear();
 }
 
@@ -171,7 +151,7 @@ void InputArea::readModes()
 {
     if (!PortOpenOrConnect())
         return;
-    Link().write(AlarmFrames::ReadAlarmModes());
+    m_exchange->readAlarmModes();
     for (QComboBox *box : Combo9)
         ClearComboText(box);
 }
@@ -183,6 +163,40 @@ void InputArea::setModes()
     std::array<quint8, 8> modes{};
     for (int i = 0; i < 8; ++i)
         modes[size_t(i)] = Combo9[i] ? AlarmFrames::AlarmModeCode(Combo9[i]->currentText()) : 0;
-    Link().write(AlarmFrames::AlarmModes(modes));
+    m_exchange->writeAlarmModes(modes);
     ShowMessage(QStringLiteral("指令发送成功"), QStringLiteral("提示"));
+}
+
+void InputArea::showRecord(const AlarmRecords::DiRecordFields &f)
+{
+    if (f.trigger)
+        (*f.trigger == 1 ? Option10 : *f.trigger == 3 ? Option13 : Option9)->setChecked(true);
+    if (f.group) {
+        Check1->setChecked(*f.group == 1 || *f.group == 2);
+        if (*f.group == 2)
+            Check2->setChecked(true);
+    }
+    if (f.interval)
+        Text16->setText(QString::number(*f.interval * 10));
+    if (f.lowFlag)
+        ((*f.lowFlag & 0x80) ? Option12 : Option11)->setChecked(true);
+    if (f.highFlag)
+        ((*f.highFlag & 0x80) ? Option14 : Option15)->setChecked(true);
+    if (f.lowText)
+        SetBoxText(Text15, AlarmRecords::TrimSpaces(*f.lowText));
+    if (f.highText)
+        SetBoxText(Text17, *f.highText);
+    if (f.count)
+        Text20->setText(QString::number(*f.count));
+    if (f.relay)
+        Combo7->setCurrentIndex(*f.relay >= 1 && *f.relay <= 8 ? *f.relay - 1 : -1);
+}
+
+void InputArea::showModes(const std::array<quint8, 8> &modes)
+{
+    for (int i = 0; i < 8; ++i) {
+        const quint8 m = modes[size_t(i)];
+        // "无" is no entry of the list: the box then shows nothing.
+        Combo9[i]->setCurrentIndex(m >= 1 && m <= 3 ? m - 1 : -1);
+    }
 }

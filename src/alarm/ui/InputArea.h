@@ -1,11 +1,17 @@
 #pragma once
 // The input-alarm area of the alarm window: the alarm record of the chosen input DI0-DI7
 // (Frame11 "报警设置"), the delivery mode of all eight inputs (Frame21 "报警方式") and the state
-// read of one input ("读取DI状态"). It builds the request frames and writes them; the replies
-// are shown by the reply parser in the same controls.
+// read of one input ("读取DI状态"). It gathers the controls into records for the exchange and
+// shows the records the module reports.
 
 #include <QObject>
 
+#include "alarm/AlarmRecords.h"
+
+#include <array>
+
+class AlarmExchange;
+class frmZ41COM;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -17,7 +23,11 @@ class InputArea : public QObject
 {
     Q_OBJECT
 public:
-    explicit InputArea(QWidget *window);
+    explicit InputArea(frmZ41COM *window);
+
+    // A record read from the module, and the delivery modes (1 call, 2 SMS, 3 both).
+    void showRecord(const AlarmRecords::DiRecordFields &f);
+    void showModes(const std::array<quint8, 8> &modes);
 
     // Button actions.
     void readSettings();  // Command17 "读取设置"
@@ -27,13 +37,10 @@ public:
     void setModes();      // Command26(1) "设置"
 
 private:
-    void chooseEncoding(QPlainTextEdit *box, QRadioButton *chinese, QRadioButton *english);
     void clampInterval();
     void encodingClicked();
-    // List index of Combo5 when it names an input 0-7; else shows message and gives -1.
-    int channel(const QString &message) const;
 
-    QWidget *m_window;
+    AlarmExchange *m_exchange;
     QComboBox *Combo5, *Combo7;
     QRadioButton *Option9, *Option10, *Option13;
     QRadioButton *Option11, *Option12, *Option14, *Option15;

@@ -3,8 +3,10 @@
 #include "alarm/AlarmChecks.h"
 #include "alarm/AlarmFrames.h"
 #include "alarm/ui/AlarmFeatures.h"
+#include "alarm/ui/frmZ41COM.h"
 #include "core/Dialogs.h"
 #include "core/SerialLink.h"
+#include "core/ui/HexTextFilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,7 +16,7 @@
 
 using namespace AlarmUi;
 
-ParamArea::ParamArea(QWidget *window) : QObject(window)
+ParamArea::ParamArea(frmZ41COM *window) : QObject(window), m_exchange(&window->exchange())
 {
     setObjectName(QStringLiteral("ParamArea"));
     Option3 = Find<QRadioButton>(window, "Option3");
@@ -44,11 +46,8 @@ ParamArea::ParamArea(QWidget *window) : QObject(window)
             connect(option, &QRadioButton::clicked, this, &ParamArea::sendPasswordMode);
     }
 
-    auto *colonFields = new HexKeyFilter(true, this);
-    for (QLineEdit *box : {Text1, Text3}) {
-        box->installEventFilter(colonFields);
-        box->setAttribute(Qt::WA_InputMethodEnabled, false);
-    }
+    for (QLineEdit *box : {Text1, Text3})
+        InstallHexTextFilter(box, true);
 
     // The passive-mode address means nothing to a module in active work form ("主动方式").
     if (auto *combo1 = Find<QComboBox>(window, "Combo1"))
@@ -58,7 +57,7 @@ ParamArea::ParamArea(QWidget *window) : QObject(window)
 
 bool ParamArea::portOpen() const
 {
-    if (Link().isOpen())
+    if (m_exchange->link().isOpen())
         return true;
     ShowMessage(AlarmChecks::PortClosedMessage(), QStringLiteral("提示"), MsgIcon::Information);
     return false;
@@ -76,7 +75,7 @@ void ParamArea::sendPasswordMode()
 {
     if (!portOpen())
         return;
-    Link().write(AlarmFrames::PasswordMode(
+    m_exchange->send(AlarmFrames::PasswordMode(
         AlarmFrames::PasswordFlags(Check4->isChecked(), Check3->isChecked())));
 }
 
@@ -84,21 +83,21 @@ void ParamArea::sendPassword()
 {
     if (!portOpen() || !accepted(AlarmChecks::CheckPassword(Text1->text())))
         return;
-    Link().write(AlarmFrames::SmsPassword(Text1->text().toUpper()));
+    m_exchange->send(AlarmFrames::SmsPassword(Text1->text().toUpper()));
 }
 
 void ParamArea::sendReceiverNumber()
 {
     if (!portOpen() || !accepted(AlarmChecks::CheckReceiverNumber(Text2->text())))
         return;
-    Link().write(AlarmFrames::ReceiverNumber(Text2->text().toUpper()));
+    m_exchange->send(AlarmFrames::ReceiverNumber(Text2->text().toUpper()));
 }
 
 void ParamArea::sendPassiveAddress()
 {
     if (!portOpen() || !accepted(AlarmChecks::CheckPassiveAddress(Text3->text())))
         return;
-    Link().write(AlarmFrames::PassiveAddressFromText(Text3->text().toUpper()));
+    m_exchange->send(AlarmFrames::PassiveAddressFromText(Text3->text().toUpper()));
 }
 
 void ParamArea::sendRestartTime()
@@ -106,7 +105,7 @@ void ParamArea::sendRestartTime()
     quint32 units = 0;
     if (!portOpen() || !accepted(AlarmChecks::CheckRestartTime(BoxNumber(Text4), &units)))
         return;
-    Link().write(AlarmFrames::RestartTime(units));
+    m_exchange->send(AlarmFrames::RestartTime(units));
 }
 
 void ParamArea::sendModuleModel()
@@ -115,14 +114,14 @@ void ParamArea::sendModuleModel()
         return;
     // Nothing is sent while neither model is chosen.
     if (Option3->isChecked())
-        Link().write(AlarmFrames::ModuleModel(2));
+        m_exchange->send(AlarmFrames::ModuleModel(2));
     else if (Option4->isChecked())
-        Link().write(AlarmFrames::ModuleModel(1));
+        m_exchange->send(AlarmFrames::ModuleModel(1));
 }
 
 void ParamArea::sendParameterClear()
 {
     if (!portOpen())
         return;
-    Link().write(AlarmFrames::ParameterClear());
+    m_exchange->send(AlarmFrames::ParameterClear());
 }

@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+class AlarmExchange;
+class frmZ41COM;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -16,7 +18,7 @@ class ParamArea : public QObject
 {
     Q_OBJECT
 public:
-    explicit ParamArea(QWidget *window);
+    explicit ParamArea(frmZ41COM *window);
 
     void sendPasswordMode();   // Command1, Option1, Option2
     void sendPassword();       // Command2
@@ -29,6 +31,7 @@ public:
 private:
     // True when the port is open; otherwise says so and how to connect.
     bool portOpen() const;
+    AlarmExchange *m_exchange;
     // Shows a refusal (when there is one) and tells whether the value may be sent.
     static bool accepted(const QString &refusal);
 

@@ -2,9 +2,9 @@
 
 #include "alarm/AlarmFrames.h"
 #include "alarm/ui/AlarmFeatures.h"
+#include "alarm/ui/frmZ41COM.h"
 #include "core/Dialogs.h"
-#include "core/Module1.h"
-#include "core/SerialLink.h"
+#include "core/ui/HexTextFilter.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,11 +12,14 @@
 
 using namespace AlarmUi;
 
-PhoneArea::PhoneArea(QWidget *window) : QObject(window)
+PhoneArea::PhoneArea(frmZ41COM *window) : QObject(window), m_exchange(&window->exchange())
 {
     setObjectName(QStringLiteral("PhoneArea"));
     Grid = Find<QTableWidget>(window, "Grid");
     Text9 = Find<QLineEdit>(window, "Text9");
+    Command15 = Find<QPushButton>(window, "Command15");
+    Command20 = Find<QPushButton>(window, "Command20");
+    Command22 = Find<QPushButton>(window, "Command22");
 
     const struct {
         const char *name;
@@ -30,8 +33,7 @@ PhoneArea::PhoneArea(QWidget *window) : QObject(window)
             connect(button, &QPushButton::clicked, this, b.action);
     }
 
-    Text9->installEventFilter(new HexKeyFilter(false, this));
-    Text9->setAttribute(Qt::WA_InputMethodEnabled, false);
+    InstallHexTextFilter(Text9, false);
 
     // Moving the selection to another row shows that row's number for editing.
     connect(Grid, &QTableWidget::currentCellChanged, this,
@@ -41,6 +43,17 @@ PhoneArea::PhoneArea(QWidget *window) : QObject(window)
                 const QTableWidgetItem *item = Grid->item(row, 1);
                 Text9->setText(item ? item->text() : QString());
             });
+    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(Grid, &QTableWidget::itemSelectionChanged, this, &PhoneArea::updateButtons);
+    updateButtons();
+}
+
+void PhoneArea::updateButtons()
+{
+    const bool selected = currentRow() > 0;
+    for (QPushButton *b : {Command15, Command20, Command22})
+        b->setEnabled(selected);
 }
 
 PhoneTableModel PhoneArea::table() const
@@ -77,7 +90,9 @@ void PhoneArea::showTable(const PhoneTableModel &table)
 
 int PhoneArea::currentRow() const
 {
-    const int row = Grid->currentRow();
+    // The selected row, not merely the current cell: after a redraw nothing is selected.
+    const QList<QTableWidgetItem *> items = Grid->selectedItems();
+    const int row = items.isEmpty() ? -1 : items.first()->row();
     return row >= 0 && row < Grid->rowCount() ? row + 1 : 0;
 }
 
@@ -155,16 +170,14 @@ void PhoneArea::writeTable()
                     MsgIcon::Information);
         return;
     }
-    Link().write(AlarmFrames::PhoneTableWrite(model.numbers()));
-    PhoneTableOp = 1;
+    m_exchange->writePhoneTable(model.numbers());
 }
 
 void PhoneArea::readTable()
 {
     if (!PortOpenOrConnect())
         return;
-    Link().write(AlarmFrames::ReadPhoneTable());
-    PhoneTableOp = 0;
+    m_exchange->readPhoneTable();
     // Empty until the reply fills it.
     showTable(PhoneTableModel());
 }
@@ -178,6 +191,5 @@ void PhoneArea::clearTable()
                     MsgButtons::OkCancel) != MsgResult::Ok)
         return;
     // The grid is emptied when the module confirms.
-    Link().write(AlarmFrames::PhoneTableClear());
-    PhoneTableOp = 2;
+    m_exchange->clearPhoneTable();
 }

@@ -8,14 +8,17 @@
 
 #include <QObject>
 
+class AlarmExchange;
+class frmZ41COM;
 class QLineEdit;
+class QPushButton;
 class QTableWidget;
 
 class PhoneArea : public QObject
 {
     Q_OBJECT
 public:
-    explicit PhoneArea(QWidget *window);
+    explicit PhoneArea(frmZ41COM *window);
 
     void addNumber();    // Command19 "增加号码"
     void removeNumber(); // Command15 "移除号码"
@@ -28,11 +31,15 @@ public:
     // The table as the grid shows it, and the grid redrawn from a table.
     PhoneTableModel table() const;
     void showTable(const PhoneTableModel &table);
+    // The row buttons (remove, up, down) are usable while a row is selected.
+    void updateButtons();
     // Grid row of the selection (1-based), 0 when no entry is selected.
     int currentRow() const;
     void setCurrentRow(int row);
 
 private:
+    AlarmExchange *m_exchange;
     QTableWidget *Grid;
     QLineEdit *Text9;
+    QPushButton *Command15, *Command20, *Command22;
 };

@@ -4,9 +4,8 @@
 #include "alarm/AlarmFrames.h"
 #include "alarm/AlarmRecords.h"
 #include "alarm/ui/AlarmFeatures.h"
+#include "alarm/ui/frmZ41COM.h"
 #include "core/Dialogs.h"
-#include "core/Module1.h"
-#include "core/SerialLink.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,7 +29,7 @@ void clampDelay(QLineEdit *box)
 }
 } // namespace
 
-RelayArea::RelayArea(QWidget *window) : QObject(window)
+RelayArea::RelayArea(frmZ41COM *window) : QObject(window), m_exchange(&window->exchange())
 {
     setObjectName(QStringLiteral("RelayArea"));
     Combo6 = Find<QComboBox>(window, "Combo6");
@@ -63,10 +62,12 @@ RelayArea::RelayArea(QWidget *window) : QObject(window)
     connect(Option17, &QRadioButton::clicked, this, &RelayArea::pulseClicked);
     for (QLineEdit *box : {Text10, Text14, Text18})
         connect(box, &QLineEdit::textChanged, this, [box] { clampDelay(box); });
+    // The channel sent is always the one the box shows: it is chosen from the list only.
+    Combo6->setEditable(false);
     connect(Text12, &QLineEdit::textChanged, this,
-            [this] { chooseEncoding(Text12, Option22, Option21); });
+            [this] { ChooseEncoding(Text12->text(), Option22, Option21); });
     connect(Text8, &QLineEdit::textChanged, this,
-            [this] { chooseEncoding(Text8, Option23, Option24); });
+            [this] { ChooseEncoding(Text8->text(), Option23, Option24); });
 }
 
 void RelayArea::levelClicked()
@@ -88,46 +89,27 @@ void RelayArea::pulseClicked()
         Text14->setText(QStringLiteral("1"));
 }
 
-void RelayArea::chooseEncoding(QLineEdit *box, QRadioButton *chinese, QRadioButton *english)
-{
-    if (AlarmChecks::NeedsChinese(box->text()))
-        chinese->setChecked(true);
-    else
-        english->setChecked(true);
-}
-
-int RelayArea::channel(const QString &message) const
-{
-    const int index = Combo6->currentIndex();
-    if (index >= 0 && index < Combo6->count() && index < 8)
-        return index;
-    ShowMessage(message, QStringLiteral("提示"), MsgIcon::Information);
-    return -1;
-}
-
 void RelayArea::readSettings()
 {
     if (!PortOpenOrConnect())
         return;
-    const int ch = channel(QStringLiteral("请指定要读取的Do通道0-7"));
+    const int ch = ChosenChannel(Combo6, QStringLiteral("请指定要读取的Do通道0-7"));
     if (ch < 0)
         return;
-    DoWritePending = 0;
     for (QLineEdit *box : {Text12, Text8, Text10, Text14, Text18})
         box->clear();
     Check5->setChecked(false);
     Check6->setChecked(false);
     for (QRadioButton *o : {Option16, Option19, Option22, Option23})
         o->setChecked(true);
-    Link().write(AlarmFrames::ReadDoSettings(quint8(ch)));
+    m_exchange->readRelayRecord(ch);
 }
 
 void RelayArea::writeSettings()
 {
     if (!PortOpenOrConnect())
         return;
-    DoWritePending = 1;
-    const int ch = channel(QStringLiteral("请指定要设置的Do通道0-7"));
+    const int ch = ChosenChannel(Combo6, QStringLiteral("请指定要设置的Do通道0-7"));
     if (ch < 0)
         return;
 
@@ -151,7 +133,7 @@ void RelayArea::writeSettings()
                     MsgIcon::Information);
         return;
     }
-    Link().write(AlarmFrames::DoSettingsWrite(quint8(ch), record));
+    m_exchange->writeRelayRecord(ch, record);
 }
 
 void RelayArea::outputTest()
@@ -163,5 +145,32 @@ void RelayArea::outputTest()
         return;
     const bool close = Command27_0->text() == CloseCaption;
     Command27_0->setText(close ? OpenCaption : CloseCaption);
-    Link().write(AlarmFrames::DoControl(quint8(relay), close));
+    m_exchange->switchRelay(relay, close);
+}
+
+void RelayArea::showRecord(const AlarmRecords::DoRecordFields &f)
+{
+    if (f.mode)
+        (*f.mode == 2 ? Option17 : Option16)->setChecked(true);
+    if (f.reply) {
+        Check5->setChecked(*f.reply != 0);
+        if (*f.reply != 0)
+            (*f.reply == 2 ? Option18 : *f.reply == 3 ? Option20 : Option19)->setChecked(true);
+    }
+    if (f.replyDelay)
+        Text18->setText(QString::number(*f.replyDelay));
+    if (f.highDelay)
+        Text10->setText(QString::number(*f.highDelay));
+    if (f.lowDelay)
+        Text14->setText(QString::number(*f.lowDelay));
+    if (f.lowFlag)
+        ((*f.lowFlag & 0x80) ? Option21 : Option22)->setChecked(true);
+    if (f.highFlag)
+        ((*f.highFlag & 0x80) ? Option24 : Option23)->setChecked(true);
+    if (f.lowText)
+        Text12->setText(AlarmRecords::TrimSpaces(*f.lowText));
+    if (f.highText)
+        Text8->setText(*f.highText);
+    if (f.hold)
+        Check6->setChecked(*f.hold == 1);
 }

@@ -5,6 +5,10 @@
 
 #include <QObject>
 
+#include "alarm/AlarmRecords.h"
+
+class AlarmExchange;
+class frmZ41COM;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -15,7 +19,10 @@ class RelayArea : public QObject
 {
     Q_OBJECT
 public:
-    explicit RelayArea(QWidget *window);
+    explicit RelayArea(frmZ41COM *window);
+
+    // A record read from the module.
+    void showRecord(const AlarmRecords::DoRecordFields &f);
 
     void readSettings();  // Command23 "读取设置"
     void writeSettings(); // Command13 "更新设置"
@@ -24,9 +31,8 @@ public:
 private:
     void levelClicked();
     void pulseClicked();
-    void chooseEncoding(QLineEdit *box, QRadioButton *chinese, QRadioButton *english);
-    int channel(const QString &message) const;
 
+    AlarmExchange *m_exchange;
     QComboBox *Combo6, *Combo8;
     QRadioButton *Option16, *Option17, *Option18, *Option19, *Option20;
     QRadioButton *Option21, *Option22, *Option23, *Option24;

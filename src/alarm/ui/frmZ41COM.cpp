@@ -1,12 +1,17 @@
 #include "alarm/ui/frmZ41COM.h"
 
 #include "alarm/AlarmFrames.h"
-#include "alarm/AlarmParser.h"
 #include "alarm/AlarmSequences.h"
 #include "alarm/ui/AlarmFeatures.h"
+#include "alarm/ui/InputArea.h"
+#include "alarm/ui/ParamArea.h"
+#include "alarm/ui/PhoneArea.h"
+#include "alarm/ui/RelayArea.h"
 #include "core/Dialogs.h"
 #include "core/Module1.h"
+#include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
+#include "core/ui/HexTextFilter.h"
 #include "core/ui/WindowRegistry.h"
 
 #include "ui_frmZ41COM.h"
@@ -54,28 +59,6 @@ QString &databasePathOverride()
     return path;
 }
 
-std::vector<frmZ41COM::FeatureInstaller> &featureInstallers()
-{
-    static std::vector<frmZ41COM::FeatureInstaller> installers;
-    return installers;
-}
-
-// Multi-line text boxes hold CR LF line ends as the module and the senders see them; the editor
-// itself works with LF.
-QString toEditor(const QString &text)
-{
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return t;
-}
-
-QString fromEditor(const QString &text)
-{
-    QString t = text;
-    t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return t;
-}
-
 // The value labels of the parameter information and what they show before a read.
 struct Mask {
     const char *label;
@@ -96,7 +79,7 @@ frmZ41COM::frmZ41COM(QWidget *parent)
     : QWidget(parent), m_ui(new Ui::frmZ41COM), m_params(new Ui::frmZ41COM_params),
       m_test(new Ui::frmZ41COM_test), m_other(new Ui::frmZ41COM_other),
       m_inputs(new Ui::frmZ41COM_inputs), m_relays(new Ui::frmZ41COM_relays),
-      m_phones(new Ui::frmZ41COM_phones)
+      m_phones(new Ui::frmZ41COM_phones), m_exchange(new AlarmExchange(Link(), this))
 {
     setObjectName(QLatin1String(WindowName));
     m_ui->setupUi(this);
@@ -111,39 +94,31 @@ frmZ41COM::frmZ41COM(QWidget *parent)
         QTimer *timer;
         const char *name;
         int interval;
-    } timers[] = {{&Timer1, "Timer1", 100},  {&Timer2, "Timer2", 100},  {&Timer3, "Timer3", 100},
-                  {&Timer5, "Timer5", 1000}, {&Timer6, "Timer6", 1000}, {&rTimer, "rTimer", 100}};
+    } timers[] = {{&Timer5, "Timer5", 1000}, {&Timer6, "Timer6", 1000}, {&rTimer, "rTimer", 100}};
     for (const auto &t : timers) {
         t.timer->setParent(this);
         t.timer->setObjectName(QLatin1String(t.name));
         t.timer->setInterval(t.interval);
     }
+    // The communication test starts from the module state the connect read out.
+    m_exchange->parser().setModuleForm(WorkFormFlag, TransferModeFlag);
 
     setDesignState();
     connectControls();
-    // The reply parser shows its results here while the window lives.
-    SetAlarmView(this);
 
-    for (const FeatureInstaller &install : featureInstallers())
-        install(this);
+    m_inputArea = new InputArea(this);
+    m_relayArea = new RelayArea(this);
+    m_phoneArea = new PhoneArea(this);
+    new ParamArea(this);
 }
 
 frmZ41COM::~frmZ41COM()
 {
-    Timer1.stop();
-    Timer2.stop();
-    Timer3.stop();
     Timer5.stop();
     Timer6.stop();
     rTimer.stop();
+    m_exchange->stopAll();
     closeDatabase();
-    if (CurrentAlarmView() == static_cast<AlarmView *>(this))
-        SetAlarmView(nullptr);
-}
-
-void frmZ41COM::addFeatureInstaller(FeatureInstaller installer)
-{
-    featureInstallers().push_back(std::move(installer));
 }
 
 QString frmZ41COM::databasePath()
@@ -174,6 +149,10 @@ void frmZ41COM::setDesignState()
     combo(QStringLiteral("Combo3"))
         ->setCurrentIndex(combo(QStringLiteral("Combo3"))->findText(QStringLiteral("9600bps")));
     combo(QStringLiteral("Combo7"))->setCurrentIndex(-1);
+    // The address settings follow the transmission mode from the start.
+    transferModeChosen(combo(QStringLiteral("Combo2"))->currentIndex());
+    // The model row shows the firmware model; the label beside the version is not used.
+    m_params->Label50->hide();
 
     QTableWidget *table = grid();
     table->setRowCount(0);
@@ -189,11 +168,18 @@ void frmZ41COM::setDesignState()
 
 void frmZ41COM::connectControls()
 {
-    connect(&Timer1, &QTimer::timeout, this, &frmZ41COM::onTimer1);
-    connect(&Timer2, &QTimer::timeout, this, &frmZ41COM::onTimer2);
-    connect(&Timer3, &QTimer::timeout, this, &frmZ41COM::onTimer3);
     connect(&Timer5, &QTimer::timeout, this, &frmZ41COM::onTimer5);
     connect(&Timer6, &QTimer::timeout, this, &frmZ41COM::onTimer6);
+    connect(m_exchange, &AlarmExchange::replied, this, &frmZ41COM::showReply);
+    connect(m_exchange, &AlarmExchange::sequenceFinished, this, &frmZ41COM::sequenceFinished);
+    connect(m_exchange, &AlarmExchange::choiceMissing, this,
+            [this](AlarmSequences::WriteTick::Missing missing) {
+                combo(QLatin1String(missing == AlarmSequences::WriteTick::Missing::WorkForm
+                                        ? "Combo1"
+                                        : "Combo2"))
+                    ->setFocus();
+                ShowMessage(QStringLiteral("你必须选择需要的工作方式"), QStringLiteral("提示信息"));
+            });
 
     connect(button(QStringLiteral("Command8")), &QPushButton::clicked, this, &frmZ41COM::refresh);
     connect(button(QStringLiteral("Command5")), &QPushButton::clicked, this,
@@ -209,6 +195,8 @@ void frmZ41COM::connectControls()
     connect(combo(QStringLiteral("Combo2")), qOverload<int>(&QComboBox::currentIndexChanged), this,
             &frmZ41COM::transferModeChosen);
     label(QStringLiteral("Label8"))->installEventFilter(this);
+    // The module address of the communication test: hexadecimal pairs.
+    InstallHexTextFilter(m_test->Text22, true);
 
     // The address boxes show the scroll bars' values negated, so moving a bar up counts up.
     const struct {
@@ -248,7 +236,7 @@ void frmZ41COM::load()
         box->setCurrentIndex(0);
     }
 
-    setGridRows(1);
+    m_phoneArea->showTable(PhoneTableModel());
     combo(QStringLiteral("Combo5"))->setCurrentIndex(0);
     combo(QStringLiteral("Combo6"))->setCurrentIndex(0);
     combo(QStringLiteral("Combo8"))->setCurrentIndex(0);
@@ -256,9 +244,11 @@ void frmZ41COM::load()
     for (int i = 0; i < 4; ++i)
         element(QStringLiteral("Command21"), i)->setVisible(false);
 
-    RxStep = 0;
+    m_exchange->parser().reset();
     ProtocolId = ProtocolAlarmWindowLoading;
-    RegisterAlarmParser(); // Timer5 hands the port to it
+    // Timer5 hands the port to this window's parser.
+    AlarmExchange *exchange = m_exchange;
+    SetReplyParser(ProtocolAlarm, [exchange] { exchange->parser().parse(); });
     tabs()->setCurrentIndex(ParamsPage);
 
     lineEdit(QStringLiteral("Text5"))
@@ -335,9 +325,8 @@ void frmZ41COM::closeDatabase()
 
 void frmZ41COM::closeEvent(QCloseEvent *event)
 {
-    Timer1.stop();
-    Timer2.stop();
-    Timer3.stop();
+    m_exchange->stopAll();
+    SetReplyParser(ProtocolAlarm, nullptr);
     Timer5.stop();
     Timer6.stop();
     rTimer.stop();
@@ -366,80 +355,34 @@ void frmZ41COM::refresh()
 {
     for (const Mask &m : ParameterMasks)
         label(QLatin1String(m.label))->setText(QString::fromUtf8(m.text));
-    RxStep = 0;
-    ReadAllStep = 0;
-    if (Link().isOpen())
-        Link().close();
-    Link().setThreshold(1);
-    Link().open();
-    Link().setDtr(false);
-    if (!OfflineStart) {
-        Timer2.start();
-        ParamTabActive = true;
-    }
+    m_exchange->reopenPort();
+    if (!OfflineStart)
+        m_exchange->startReadAll();
     Disable_Command();
-}
-
-void frmZ41COM::onTimer2()
-{
-    Timer2.start(500);
-    const QByteArray frame = AlarmFrames::ReadAllFrame(ReadAllStep);
-    if (!frame.isEmpty()) {
-        // Sent again every 500 ms until a reply moves ReadAllStep on.
-        writeFrame(frame);
-        return;
-    }
-    Timer2.stop();
-    Enable_Command();
-    ReadAllStep = AlarmSequences::ReadAllEnded;
 }
 
 void frmZ41COM::startWorkModeWrite()
 {
     if (!AlarmUi::PortOpenOrConnect())
         return;
-    WriteStep = 0;
-    Timer1.start();
+    // The choice is gathered on every tick: a missing one can still be made while it waits.
+    m_exchange->startWorkModeWrite([this] {
+        // The list entry that the shown text names; a typed text that is no entry counts as
+        // none.
+        auto chosen = [this](const char *name) {
+            QComboBox *box = combo(QLatin1String(name));
+            return box->findText(box->currentText(), Qt::MatchExactly);
+        };
+        AlarmSequences::WorkModeChoice choice;
+        choice.workForm = chosen("Combo1");
+        choice.transferMode = chosen("Combo2");
+        choice.addressStart = quint8(-m_params->VS1->value());
+        choice.groupMaximum = quint8(-m_params->VS2->value());
+        choice.addressLength = quint8(-m_params->VS3->value());
+        choice.addressType = m_params->Combo4->currentText();
+        return choice;
+    });
     Disable_Command();
-}
-
-void frmZ41COM::onTimer1()
-{
-    Timer1.start(2000);
-
-    // The list entry that the shown text names; a typed text that is no entry counts as none.
-    auto chosen = [this](const char *name) {
-        QComboBox *box = combo(QLatin1String(name));
-        return box->findText(box->currentText(), Qt::MatchExactly);
-    };
-    AlarmSequences::WorkModeChoice choice;
-    choice.workForm = chosen("Combo1");
-    choice.transferMode = chosen("Combo2");
-    choice.addressStart = quint8(-scrollBar(QStringLiteral("VS1"))->value());
-    choice.groupMaximum = quint8(-scrollBar(QStringLiteral("VS2"))->value());
-    choice.addressLength = quint8(-scrollBar(QStringLiteral("VS3"))->value());
-    choice.addressType = combo(QStringLiteral("Combo4"))->currentText();
-
-    const AlarmSequences::WriteTick tick = AlarmSequences::WorkModeTick(WriteStep, choice);
-    if (tick.missing != AlarmSequences::WriteTick::Missing::None) {
-        combo(QLatin1String(tick.missing == AlarmSequences::WriteTick::Missing::WorkForm
-                                ? "Combo1"
-                                : "Combo2"))
-            ->setFocus();
-        // The sequence waits at this step; the message comes again on the next tick after the
-        // user has closed it, never piled up while it is open.
-        Timer1.stop();
-        ShowMessage(QStringLiteral("你必须选择需要的工作方式"), QStringLiteral("提示信息"));
-        Timer1.start(2000);
-        return;
-    }
-    if (!tick.frame.isEmpty())
-        writeFrame(tick.frame);
-    WriteStep = tick.next;
-    if (tick.finished) {
-        Timer1.stop();
-        Enable_Command();
-    }
 }
 
 void frmZ41COM::startPowerSavingWrite()
@@ -447,38 +390,27 @@ void frmZ41COM::startPowerSavingWrite()
     if (!AlarmUi::PortOpenOrConnect())
         return;
     // The D2 frame carries the delays as 16-bit counts of 400 ms.
-    const double idle = AlarmSequences::TextNumber(lineEdit(QStringLiteral("Text11"))->text());
-    const double data = AlarmSequences::TextNumber(lineEdit(QStringLiteral("Text13"))->text());
-    if (option(QStringLiteral("Option5"))->isChecked() &&
-        (idle < 0 || data < 0 || idle > AlarmSequences::MaxWakeDelayMs ||
-         data > AlarmSequences::MaxWakeDelayMs)) {
+    AlarmSequences::PowerSavingChoice choice;
+    choice.powerSaving = m_params->Option5->isChecked();
+    choice.wakeMode1 = m_params->Option7->isChecked();
+    choice.idleMs = AlarmSequences::TextNumber(m_params->Text11->text());
+    choice.dataMs = AlarmSequences::TextNumber(m_params->Text13->text());
+    if (choice.powerSaving &&
+        (choice.idleMs < 0 || choice.dataMs < 0 || choice.idleMs > AlarmSequences::MaxWakeDelayMs ||
+         choice.dataMs > AlarmSequences::MaxWakeDelayMs)) {
         ShowMessage(QStringLiteral("醒后延时应在0到26214000毫秒之间"), QStringLiteral("提示"),
                     MsgIcon::Information);
         return;
     }
-    Timer3.start();
+    m_exchange->startPowerSavingWrite(choice);
     Disable_Command();
-    WriteStep = 0;
 }
 
-void frmZ41COM::onTimer3()
+void frmZ41COM::sequenceFinished(AlarmExchange::Sequence sequence)
 {
-    Timer3.start(1000);
-    AlarmSequences::PowerSavingChoice choice;
-    choice.powerSaving = option(QStringLiteral("Option5"))->isChecked();
-    choice.wakeMode1 = option(QStringLiteral("Option7"))->isChecked();
-    choice.idleMs = AlarmSequences::TextNumber(lineEdit(QStringLiteral("Text11"))->text());
-    choice.dataMs = AlarmSequences::TextNumber(lineEdit(QStringLiteral("Text13"))->text());
-
-    const AlarmSequences::WriteTick tick = AlarmSequences::PowerSavingTick(WriteStep, choice);
-    if (!tick.frame.isEmpty())
-        writeFrame(tick.frame);
-    WriteStep = tick.next;
-    if (tick.finished) {
-        Timer3.stop();
-        button(QStringLiteral("Command14"))->setEnabled(true);
-        Enable_Command();
-    }
+    if (sequence == AlarmExchange::Sequence::PowerSaving)
+        m_params->Command14->setEnabled(true);
+    Enable_Command();
 }
 
 // ---- single commands ------------------------------------------------------------------------
@@ -488,7 +420,7 @@ void frmZ41COM::sendBaudRate()
     if (!AlarmUi::PortOpenOrConnect())
         return;
     // Only the module's rate changes; the program's own port settings stay as they are.
-    writeFrame(AlarmFrames::BaudRate(
+    m_exchange->send(AlarmFrames::BaudRate(
         AlarmFrames::BaudCode(combo(QStringLiteral("Combo3"))->currentText())));
 }
 
@@ -504,7 +436,7 @@ void frmZ41COM::askVersionCode()
         ShowMessage(QStringLiteral("密码无效"), QStringLiteral("提示"), MsgIcon::Information);
         return;
     }
-    writeFrame(frame);
+    m_exchange->send(frame);
 }
 
 void frmZ41COM::exitWindow()
@@ -518,11 +450,6 @@ void frmZ41COM::exitWindow()
         sub->close();
     else
         close();
-}
-
-void frmZ41COM::writeFrame(const QByteArray &frame)
-{
-    Link().write(frame);
 }
 
 bool frmZ41COM::eventFilter(QObject *watched, QEvent *event)
@@ -552,6 +479,8 @@ void frmZ41COM::Enable_Command()
 {
     for (size_t i = 0; i < GuardedButtons.size(); ++i)
         button(QLatin1String(GuardedButtons[i]))->setEnabled(SavedButtonStates[i]);
+    // The row buttons of the phone table follow its selection, whatever was saved.
+    m_phoneArea->updateButtons();
 }
 
 // ---- tabs and the transmission mode ---------------------------------------------------------
@@ -562,23 +491,29 @@ void frmZ41COM::tabChanged(int index)
         setWindowTitle(QStringLiteral("短信模块通信测试"));
         showSmsMannerMenu(true);
         // Module address and the two request buttons serve a passive module only.
-        const bool passive = WorkFormFlag == 0;
+        const bool passive = m_exchange->parser().workForm() == 0;
         for (const char *name : {"Label31", "Text22", "Command21_0", "Command21_1"})
             findChild<QWidget *>(QLatin1String(name))->setVisible(passive);
         // Phone numbers belong to format transmission only.
-        const bool format = TransferModeFlag != 0;
+        const bool format = m_exchange->parser().transferMode() != 0;
         for (const char *name : {"Text21_3", "Text21_4", "Label21_4", "Label21_5"})
             findChild<QWidget *>(QLatin1String(name))->setVisible(format);
-        for (int i = 0; i < 5; ++i)
-            setText(QStringLiteral("Text21_%1").arg(i), QString());
-        setText(QStringLiteral("Text22"), QString());
-        ParamTabActive = false;
+        for (QPlainTextEdit *box : {m_test->Text21_0, m_test->Text21_1, m_test->Text21_2})
+            box->clear();
+        for (QLineEdit *box : {m_test->Text21_3, m_test->Text21_4, m_test->Text22})
+            box->clear();
+        m_exchange->parser().setFrameMachine(false);
         return;
     }
     setWindowTitle(index == OtherPage ? QStringLiteral("其他参数设置")
                                       : QStringLiteral("短信模块参数设置"));
     showSmsMannerMenu(true);
-    ParamTabActive = true;
+    m_exchange->parser().setFrameMachine(true);
+}
+
+void frmZ41COM::clearSendBox()
+{
+    m_test->Text21_1->clear();
 }
 
 void frmZ41COM::transferModeChosen(int index)
@@ -680,138 +615,187 @@ QString frmZ41COM::gridCell(int row, int column) const
     return item ? item->text() : QString();
 }
 
-// ---- the reply parser's view ----------------------------------------------------------------
-// A control that does not exist, or a value it cannot take, leaves the window unchanged.
+// ---- replies ---------------------------------------------------------------------------------
 
-void frmZ41COM::setText(const QString &control, const QString &text)
+namespace {
+
+void info(const QString &text, const QString &title)
 {
-    QWidget *w = findChild<QWidget *>(control);
-    if (auto *l = qobject_cast<QLabel *>(w)) {
-        l->setText(text);
-    } else if (auto *e = qobject_cast<QLineEdit *>(w)) {
-        e->setText(text);
-    } else if (auto *p = qobject_cast<QPlainTextEdit *>(w)) {
-        p->setPlainText(toEditor(text));
-    } else if (auto *c = qobject_cast<QComboBox *>(w)) {
-        if (c->isEditable())
-            c->setEditText(text);
-        else
-            c->setCurrentIndex(c->findText(text, Qt::MatchExactly));
-    } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-        b->setText(text);
-    } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
-        g->setTitle(text);
-    }
+    ShowMessage(text, title, MsgIcon::Information, MsgButtons::Ok);
+}
+void warn(const QString &text, const QString &title)
+{
+    ShowMessage(text, title, MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
-QString frmZ41COM::text(const QString &control) const
-{
-    QWidget *w = findChild<QWidget *>(control);
-    if (auto *l = qobject_cast<QLabel *>(w))
-        return l->text();
-    if (auto *e = qobject_cast<QLineEdit *>(w))
-        return e->text();
-    if (auto *p = qobject_cast<QPlainTextEdit *>(w))
-        return fromEditor(p->toPlainText());
-    if (auto *c = qobject_cast<QComboBox *>(w))
-        return c->currentText();
-    if (auto *b = qobject_cast<QAbstractButton *>(w))
-        return b->text();
-    if (auto *g = qobject_cast<QGroupBox *>(w))
-        return g->title();
-    return QString();
-}
+} // namespace
 
-void frmZ41COM::appendText(const QString &control, const QString &text)
+void frmZ41COM::showReply(const AlarmReplyValue &reply)
 {
-    QWidget *w = findChild<QWidget *>(control);
-    if (auto *p = qobject_cast<QPlainTextEdit *>(w)) {
-        QTextCursor cursor(p->document());
+    namespace R = AlarmReply;
+    using Request = R::TextAnswer::Request;
+    using Verdict = R::TextAnswer::Verdict;
+    if (const auto *r = std::get_if<R::InitDone>(&reply)) {
+        if (r->value == 1)
+            ShowMessage(QStringLiteral("模块初始化已经完成，您可以设置参数了"),
+                        QStringLiteral("提示信息"), MsgIcon::None, MsgButtons::Ok);
+    } else if (const auto *r = std::get_if<R::TextAnswer>(&reply)) {
+        const bool ok = r->verdict == Verdict::Ok, fail = r->verdict == Verdict::Fail;
+        switch (r->request) {
+        case Request::VersionCode:
+            if (ok)
+                info(QStringLiteral("设置成功"), QStringLiteral("提示！！"));
+            if (fail)
+                warn(QStringLiteral("设置错误 "), QStringLiteral("提示！！"));
+            break;
+        case Request::RecordWrite:
+            if (ok)
+                info(QStringLiteral("设置成功"), QStringLiteral("提示"));
+            if (fail)
+                info(QStringLiteral("设置失败"), QStringLiteral("提示"));
+            break;
+        case Request::PhoneTableWrite:
+            if (ok)
+                info(QStringLiteral("电话号码表设置成功"), QStringLiteral("提示！！"));
+            if (fail)
+                warn(QStringLiteral("电话号码表设置错误 "), QStringLiteral("提示！！"));
+            break;
+        case Request::PhoneTableClear:
+            if (ok) {
+                info(QStringLiteral("清空号码表成功"), QStringLiteral("提示！！"));
+                m_phoneArea->showTable(PhoneTableModel());
+            }
+            if (fail)
+                warn(QStringLiteral("清空号码表失败"), QStringLiteral("提示！！"));
+            break;
+        }
+    } else if (const auto *r = std::get_if<R::PhoneTable>(&reply)) {
+        if (r->empty()) {
+            info(QStringLiteral("号码表空"), QStringLiteral("提示"));
+            m_phoneArea->showTable(PhoneTableModel());
+        } else if (!r->checksumOk) {
+            info(QStringLiteral("号码表结构错误"), QStringLiteral("提示"));
+        } else {
+            m_phoneArea->showTable(PhoneTableModel(r->numbers));
+        }
+    } else if (const auto *r = std::get_if<R::InputRecord>(&reply)) {
+        if (r->checksumOk)
+            m_inputArea->showRecord(r->fields);
+        info(r->checksumOk ? QStringLiteral("读取参数成功") : QStringLiteral("读取参数失败"),
+             QStringLiteral("提示"));
+    } else if (const auto *r = std::get_if<R::RelayRecord>(&reply)) {
+        if (r->checksumOk)
+            m_relayArea->showRecord(r->fields);
+        info(r->checksumOk ? QStringLiteral("读取参数成功") : QStringLiteral("读取参数失败"),
+             QStringLiteral("提示"));
+    } else if (const auto *r = std::get_if<R::InputState>(&reply)) {
+        if (r->queried)
+            m_inputs->Text19->setText(r->text());
+    } else if (const auto *r = std::get_if<R::AlarmModes>(&reply)) {
+        m_inputArea->showModes(r->modes);
+    } else if (const auto *r = std::get_if<R::TestLine>(&reply)) {
+        QTextCursor cursor(m_test->Text21_0->document());
         cursor.movePosition(QTextCursor::End);
-        cursor.insertText(toEditor(text));
-        p->verticalScrollBar()->setValue(p->verticalScrollBar()->maximum());
-    } else if (auto *e = qobject_cast<QLineEdit *>(w)) {
-        e->setText(e->text() + text);
+        cursor.insertText(QStringLiteral("接收  ") + r->fields + QLatin1Char('\n'));
+        m_test->Text21_0->verticalScrollBar()->setValue(
+            m_test->Text21_0->verticalScrollBar()->maximum());
+        setModuleStatus(r->status);
+    } else if (const auto *r = std::get_if<R::TestStatus>(&reply)) {
+        setModuleStatus(r->status);
+    } else if (std::holds_alternative<R::TestData>(reply)) {
+        rTimer.start(200);
+    } else {
+        showParameter(reply);
     }
 }
 
-void frmZ41COM::setComboIndex(const QString &control, int index)
+// The parameter information and the controls that show a read parameter.
+void frmZ41COM::showParameter(const AlarmReplyValue &reply)
 {
-    auto *c = findChild<QComboBox *>(control);
-    if (!c || index < -1 || index >= c->count())
-        return;
-    c->setCurrentIndex(index);
-}
-
-int frmZ41COM::comboIndex(const QString &control) const
-{
-    auto *c = findChild<QComboBox *>(control);
-    return c ? c->currentIndex() : -1;
-}
-
-void frmZ41COM::setChecked(const QString &control, bool checked)
-{
-    if (auto *b = findChild<QAbstractButton *>(control))
-        b->setChecked(checked);
-}
-
-bool frmZ41COM::isChecked(const QString &control) const
-{
-    auto *b = findChild<QAbstractButton *>(control);
-    return b && b->isChecked();
-}
-
-void frmZ41COM::setVisible(const QString &control, bool visible)
-{
-    if (auto *w = findChild<QWidget *>(control))
-        w->setVisible(visible);
-}
-
-void frmZ41COM::setEnabled(const QString &control, bool enabled)
-{
-    if (auto *w = findChild<QWidget *>(control))
-        w->setEnabled(enabled);
-}
-
-void frmZ41COM::setGridRows(int rows)
-{
-    QTableWidget *table = grid();
-    const int old = table->rowCount();
-    const int wanted = qBound(0, rows - 1, 20);
-    table->setRowCount(wanted);
-    // The fixed column carries no numbers of its own.
-    for (int r = old; r < wanted; ++r)
-        table->setVerticalHeaderItem(r, new QTableWidgetItem(QString()));
-}
-
-void frmZ41COM::setGridCell(int row, int column, const QString &text)
-{
-    QTableWidget *table = grid();
-    if (row < 0 || row > table->rowCount() || column < 0 || column > table->columnCount())
-        return;
-    if (row == 0) {
-        if (column > 0)
-            if (QTableWidgetItem *header = table->horizontalHeaderItem(column - 1))
-                header->setText(text);
-        return;
+    namespace R = AlarmReply;
+    Ui::frmZ41COM_params &p = *m_params;
+    auto setIndex = [](QComboBox *box, int index) {
+        if (index < box->count())
+            box->setCurrentIndex(index);
+    };
+    if (const auto *r = std::get_if<R::WorkForm>(&reply)) {
+        const bool passive = r->passive();
+        p.Label3->setText(passive ? QStringLiteral("被动方式") : QStringLiteral("主动方式"));
+        setIndex(p.Combo1, passive ? 1 : 0);
+        for (QWidget *w : std::initializer_list<QWidget *>{
+                 m_test->Label31, m_test->Text22, m_test->Command21_0, m_test->Command21_1})
+            w->setVisible(passive);
+        m_test->Command21_2->setVisible(true);
+    } else if (const auto *r = std::get_if<R::TransferMode>(&reply)) {
+        const bool format = r->format();
+        p.Label4->setText(format ? QStringLiteral("格式传输") : QStringLiteral("透明传输"));
+        setIndex(p.Combo2, format ? 0 : 1);
+        for (QWidget *w : std::initializer_list<QWidget *>{m_test->Label21_4, m_test->Label21_5,
+                                                           m_test->Text21_3, m_test->Text21_4})
+            w->setVisible(format);
+    } else if (const auto *r = std::get_if<R::ReceiverNumber>(&reply)) {
+        p.Label6->setText(r->number);
+        m_other->Text2->setText(r->number);
+    } else if (const auto *r = std::get_if<R::PasswordMode>(&reply)) {
+        // 1 = password for sending only, 2 = for receiving only, 3 = both: the meaning the
+        // write side sends.
+        if (r->value == 0) {
+            p.Label10->setText(QStringLiteral("无密码"));
+            m_other->Option2->setChecked(true);
+            m_other->Check3->setChecked(false);
+            m_other->Check4->setChecked(false);
+        } else {
+            p.Label10->setText(QStringLiteral("有密码"));
+            m_other->Option1->setChecked(true);
+            if (r->value <= 3) {
+                m_other->Check4->setChecked((r->value & 1) != 0);
+                m_other->Check3->setChecked((r->value & 2) != 0);
+            }
+        }
+    } else if (const auto *r = std::get_if<R::SmsPassword>(&reply)) {
+        p.Label5->setText(HexFields({r->bytes[0], r->bytes[1], r->bytes[2], r->bytes[3]}));
+    } else if (const auto *r = std::get_if<R::Version>(&reply)) {
+        const QString settings = Link().settings();
+        if (settings.size() >= 6)
+            p.Label7->setText(settings.left(settings.size() - 6) + QStringLiteral("bps"));
+        p.Label8->setText(r->text);
+    } else if (const auto *r = std::get_if<R::PassiveAddress>(&reply)) {
+        p.Label9->setText(HexFields({r->high, r->low}));
+        m_other->Text3->setText(HexFields({r->high, r->low}));
+    } else if (const auto *r = std::get_if<R::RestartTime>(&reply)) {
+        m_other->Text4->setText(r->seconds());
+        p.Label12->setText(r->seconds());
+    } else if (const auto *r = std::get_if<R::TransparentMode>(&reply)) {
+        const bool mode2 = r->mode2();
+        p.Label4->setText(mode2 ? QStringLiteral("透明方式2") : QStringLiteral("透明方式1"));
+        // Index 2 is "透明方式2", which enables the address settings.
+        setIndex(p.Combo2, mode2 ? 2 : 1);
+        for (QWidget *w : std::initializer_list<QWidget *>{p.Combo4, p.Text5, p.Text6, p.Text7})
+            w->setEnabled(mode2);
+    } else if (const auto *r = std::get_if<R::AddressSettings>(&reply)) {
+        p.Label15->setText(QString::number(r->start));
+        p.Label16->setText(QString::number(r->groupMaximum));
+        p.Label17->setText(QString::number(r->length));
+        const int type = r->type == 1 || r->type == 2 ? r->type : 0;
+        p.Label18->setText(type == 1   ? QStringLiteral("十六进制")
+                           : type == 2 ? QStringLiteral("BCD码")
+                                       : QStringLiteral("ASCII"));
+        setIndex(p.Combo4, type);
+    } else if (const auto *r = std::get_if<R::PowerSaving>(&reply)) {
+        p.Label19->setText(r->on() ? QStringLiteral("有省电") : QStringLiteral("无省电"));
+        (r->on() ? p.Option5 : p.Option6)->setChecked(true);
+    } else if (const auto *r = std::get_if<R::WakeDelays>(&reply)) {
+        p.Label22->setText(r->idleSeconds() + QStringLiteral("s   ") + r->dataSeconds() +
+                           QStringLiteral("s"));
+        p.Text11->setText(QString::number(quint32(r->idle) * 400));
+        p.Text13->setText(QString::number(quint32(r->data) * 400));
+    } else if (const auto *r = std::get_if<R::WakeMode>(&reply)) {
+        p.Label30->setText(r->mode1() ? QStringLiteral("模式1") : QStringLiteral("模式2"));
+        (r->mode1() ? p.Option7 : p.Option8)->setChecked(true);
+    } else if (const auto *r = std::get_if<R::FirmwareModel>(&reply)) {
+        p.Label50->setText(r->text());
+        p.Label13->setText(r->text());
     }
-    if (column == 0) {
-        if (QTableWidgetItem *header = table->verticalHeaderItem(row - 1))
-            header->setText(text);
-        return;
-    }
-    QTableWidgetItem *item = table->item(row - 1, column - 1);
-    if (!item) {
-        item = new QTableWidgetItem;
-        item->setTextAlignment(Qt::AlignCenter);
-        table->setItem(row - 1, column - 1, item);
-    }
-    item->setText(text);
-}
-
-void frmZ41COM::restartReplyTimer(int milliseconds)
-{
-    rTimer.start(milliseconds);
 }
 
 void frmZ41COM::setModuleStatus(const QString &text)

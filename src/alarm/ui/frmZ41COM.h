@@ -3,14 +3,14 @@
 // the communication test, the other module parameters, the input alarms, the relay outputs and
 // the phone number table. This class owns the opening actions, the delayed switch of the reply
 // parser, the read-all sequence (Timer2), the busy handling of the guarded buttons, tab
-// switching, the work-mode write (Timer1), the power-saving write (Timer3), the baud command,
-// the code prompt on the version label and the exit button. It is the reply parser's view.
+// switching, the work-mode and power-saving writes, the baud command, the code prompt on the
+// version label and the exit button. The conversation with the module is the AlarmExchange's:
+// the window hands it the user's actions and shows its replies.
 //
-// The feature buttons of the input, relay, phone-table, parameter and communication-test areas
-// are not connected here: their code lives in files of its own and attaches itself through
-// addFeatureInstaller(), reaching the controls through the page accessors or control<T>().
+// The input, relay, phone-table and parameter areas live in files of their own; the window
+// creates them and hands them the replies that belong to them.
 
-#include "alarm/AlarmView.h"
+#include "alarm/AlarmExchange.h"
 
 #include <QSqlDatabase>
 #include <QTimer>
@@ -41,7 +41,11 @@ class frmZ41COM_relays;
 class frmZ41COM_phones;
 } // namespace Ui
 
-class frmZ41COM : public QWidget, public AlarmView
+class InputArea;
+class RelayArea;
+class PhoneArea;
+
+class frmZ41COM : public QWidget
 {
     Q_OBJECT
 public:
@@ -65,10 +69,10 @@ public:
     void load();
     bool hasLoaded() const { return m_loaded; }
 
-    // Feature areas attach their behaviour to each new window: every installer runs at the end
-    // of the constructor. Register them before the window is created (RegisterWindows()).
-    using FeatureInstaller = std::function<void(frmZ41COM *)>;
-    static void addFeatureInstaller(FeatureInstaller installer);
+    // The exchange with the module (one per window; its timers pace the sequences).
+    AlarmExchange &exchange() { return *m_exchange; }
+    // Shows a reply of the module (the exchange's replied signal).
+    void showReply(const AlarmReplyValue &reply);
 
     // Where "gprs.mdb" is looked for: beside the program unless a path was set (tests).
     static QString databasePath();
@@ -78,22 +82,14 @@ public:
     QSqlDatabase database() const { return m_db; }
     QSqlQuery *phoneRecordSet() const { return m_phoneRecords.get(); }
 
-    // Timers (design-time: all off). Tick handlers are public so tests can call them.
-    QTimer Timer1; // work-mode write, 100 ms, re-armed at 2000 ms
-    QTimer Timer2; // read-all sender, 100 ms, re-armed at 500 ms
-    QTimer Timer3; // power-saving write, 100 ms, re-armed at 1000 ms
+    // Timers of the opening (design-time: off); the sequences' timers are the exchange's.
     QTimer Timer5; // one-shot: switches ProtocolId to 101, 1000 ms
     QTimer Timer6; // one-shot: starts the read-all sequence, 1000 ms
     QTimer rTimer; // end of a received message (communication test), 100 ms
-    void onTimer1();
-    void onTimer2();
-    void onTimer3();
     void onTimer5();
     void onTimer6();
 
-    // Step of the work-mode and power-saving writes (both use it) and the states that
-    // Disable_Command saved.
-    qint16 WriteStep = 0;
+    // The states that Disable_Command saved.
     std::array<bool, 14> SavedButtonStates{};
 
     // Actions of this window's own controls.
@@ -105,6 +101,7 @@ public:
     void exitWindow();                  // Command10 "退出"
     void tabChanged(int index);         // SSTab1 click
     void transferModeChosen(int index); // Combo2 click
+    void clearSendBox();                // the main window's "清除发射区"
 
     // Controls by object name (element Command21(0) is "Command21_0").
     template <class T> T *control(const QString &name) const { return findChild<T *>(name); }
@@ -129,25 +126,9 @@ public:
     Ui::frmZ41COM_relays &relaysUi() { return *m_relays; }
     Ui::frmZ41COM_phones &phonesUi() { return *m_phones; }
 
-    // The phone grid as the reply parser sees it: row 0 is the header row, column 0 the fixed
-    // column (the table's vertical header); rows 1.. are the entries.
+    // The phone grid: row 0 is the header row, column 0 the fixed column; rows 1.. the entries.
     int gridRows() const;
     QString gridCell(int row, int column) const;
-
-    // AlarmView
-    void setText(const QString &control, const QString &text) override;
-    QString text(const QString &control) const override;
-    void appendText(const QString &control, const QString &text) override;
-    void setComboIndex(const QString &control, int index) override;
-    int comboIndex(const QString &control) const override;
-    void setChecked(const QString &control, bool checked) override;
-    bool isChecked(const QString &control) const override;
-    void setVisible(const QString &control, bool visible) override;
-    void setEnabled(const QString &control, bool enabled) override;
-    void setGridRows(int rows) override;
-    void setGridCell(int row, int column, const QString &text) override;
-    void restartReplyTimer(int milliseconds) override;
-    void setModuleStatus(const QString &text) override;
 
     // Status-bar panel n (1..3) of the main window and its menu "短信发送方式"; nothing when
     // the main window is not there.
@@ -169,7 +150,9 @@ private:
     void openDatabase();
     void closeDatabase();
     void placeWindow();
-    void writeFrame(const QByteArray &frame);
+    void sequenceFinished(AlarmExchange::Sequence sequence);
+    void showParameter(const AlarmReplyValue &reply);
+    void setModuleStatus(const QString &text);
 
     std::unique_ptr<Ui::frmZ41COM> m_ui;
     std::unique_ptr<Ui::frmZ41COM_params> m_params;
@@ -179,6 +162,10 @@ private:
     std::unique_ptr<Ui::frmZ41COM_relays> m_relays;
     std::unique_ptr<Ui::frmZ41COM_phones> m_phones;
 
+    AlarmExchange *m_exchange;
+    InputArea *m_inputArea;
+    RelayArea *m_relayArea;
+    PhoneArea *m_phoneArea;
     QSqlDatabase m_db;
     std::unique_ptr<QSqlQuery> m_phoneRecords;
     bool m_loaded = false;

@@ -12,6 +12,8 @@
 QtSerialBackend::QtSerialBackend(QObject *parent)
     : SerialBackend(parent), m_port(new QSerialPort(this))
 {
+    // Unread bytes stay bounded: past this Qt stops reading and the device drops the rest.
+    m_port->setReadBufferSize(SerialLink::MaxUnread);
     connect(m_port, &QSerialPort::readyRead, this, &SerialBackend::readyRead);
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) &&

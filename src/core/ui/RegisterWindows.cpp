@@ -1,6 +1,5 @@
 #include "core/ui/WindowRegistry.h"
 
-#include "alarm/ui/AlarmFeatures.h"
 #include "alarm/ui/frmZ41COM.h"
 #include "connect/ui/frmVX8.h"
 #include "connect/ui/frmZ40MOD.h"
@@ -28,11 +27,4 @@ void RegisterWindows()
     Add<frmVX8>();
     Add<frmZ40MOD>();
     Add<frmZ41COM>();
-    // The alarm window's feature areas (inputs, relays, phone table, parameters) attach to every
-    // new alarm window.
-    static bool featuresInstalled = false;
-    if (!featuresInstalled) {
-        featuresInstalled = true;
-        frmZ41COM::addFeatureInstaller([](frmZ41COM *w) { AttachAlarmFeatures(w); });
-    }
 }

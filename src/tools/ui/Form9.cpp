@@ -57,6 +57,12 @@ Form9::Form9(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form9>(
     ui->Text1_4->installEventFilter(this);
     ui->Text1_4->setContextMenuPolicy(Qt::NoContextMenu);
     ui->Text1_4->setAcceptDrops(false);
+    // Text that comes in another way (an input method) is filtered like typed keys.
+    connect(ui->Text1_4, &QLineEdit::textEdited, this, [this](const QString &text) {
+        const QString filtered = FilterHexText(text, true);
+        if (filtered != text)
+            ui->Text1_4->setText(filtered.left(6));
+    });
 
     connect(ui->VScroll3, &QScrollBar::valueChanged, this, &Form9::onVScroll3Change);
     connect(ui->VScroll4, &QScrollBar::valueChanged, this, &Form9::onVScroll4Change);

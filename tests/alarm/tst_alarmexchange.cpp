@@ -1,0 +1,229 @@
+// The exchange with one alarm module, without any window: the read-all order for each kind of
+// module (a scripted module answering with literal replies), what it gathers, and the frames of
+// the timed write sequences.
+
+#include "alarm/AlarmExchange.h"
+#include "core/SerialLink.h"
+#include "support/AlarmTestKit.h"
+#include "support/TestSupport.h"
+
+#include <QtTest>
+
+#define P "1A2A3A4A5A6A7A8A "
+
+namespace {
+
+// Answers every read frame by its code from a table of literal replies (hex after the preamble);
+// records the codes in the order they were asked.
+struct ScriptedModule {
+    QMap<quint8, QByteArray> replies;
+    QByteArray asked;
+    void attach(MemorySerialBackend *line)
+    {
+        QObject::connect(line, &MemorySerialBackend::written, line,
+                         [this, line](const QByteArray &f) {
+                             const quint8 code = quint8(f.at(8));
+                             asked += char(code);
+                             if (replies.contains(code))
+                                 line->inject(hex(P) + replies.value(code));
+                         });
+    }
+};
+
+// Runs the read-all by calling its timer's tick handler until the sequence ends.
+int runReadAll(AlarmExchange &exchange)
+{
+    bool finished = false;
+    QObject::connect(&exchange, &AlarmExchange::sequenceFinished, &exchange,
+                     [&finished](AlarmExchange::Sequence s) {
+                         finished = finished || s == AlarmExchange::Sequence::ReadAll;
+                     });
+    exchange.reopenPort();
+    exchange.startReadAll();
+    int ticks = 0;
+    while (!finished && ticks < 40) {
+        exchange.readAllTick();
+        QCoreApplication::processEvents();
+        ++ticks;
+    }
+    return ticks;
+}
+
+} // namespace
+
+class TestAlarmExchange : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void readAllOrder_data()
+    {
+        QTest::addColumn<QStringList>("answers"); // code=reply after the preamble
+        QTest::addColumn<QByteArray>("order");
+        const QStringList common = {
+            "AB=AB000201", "EC=EC004356414C4D2056322E3130", "A3=A300000007D0",  "F1=F10011223344",
+            "E2=E2000102", "A2=A2000101234567 89",          "E1=E1000102030 4", "D2=D200000200 04",
+            "DB=DB0000"};
+        QTest::newRow("passive, no password, format, no power saving")
+            << common + QStringList{"A1=A10000", "F8=F80000", "F9=F90001", "D3=D30000"}
+            << hex("AB EC A3 A1 F8 E2 F9 D3");
+        QTest::newRow("active, password, transparent 1, power saving")
+            << common + QStringList{"A1=A10003", "F8=F80001", "F9=F90000", "FB=FB0001", "D3=D30001"}
+            << hex("AB EC A3 A1 F1 F8 F9 FB A2 D3 D2 DB");
+        QTest::newRow("active, no password, transparent 2, no power saving")
+            << common + QStringList{"A1=A10000", "F8=F80001", "F9=F90000", "FB=FB0000", "D3=D30000"}
+            << hex("AB EC A3 A1 F8 F9 FB E1 D3");
+    }
+    void readAllOrder()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(QByteArray, order);
+        MemorySerialBackend *line = ResetWorld(true);
+        ScriptedModule module;
+        for (const QString &a : answers)
+            module.replies.insert(quint8(hex(qPrintable(a.section('=', 0, 0))).at(0)),
+                                  hex(qPrintable(a.section('=', 1))));
+        module.attach(line);
+        AlarmExchange exchange(Link());
+        Link().setReceiveHandler([&exchange] { exchange.parser().parse(); });
+        QCOMPARE(exchange.Timer2.interval(), 100);
+        runReadAll(exchange);
+        QCOMPARE(module.asked, order);
+        QCOMPARE(exchange.readAllStep(), qint16(100));
+        QCOMPARE(exchange.Timer2.interval(), 500);
+        QVERIFY(!exchange.readAllRunning());
+        const AlarmSettings &s = exchange.settings();
+        QCOMPARE(s.firmwareModel->text(), QStringLiteral("21"));
+        QCOMPARE(s.version->text, QStringLiteral("CVALM V2.10"));
+        QCOMPARE(s.restartTime->seconds(), QStringLiteral("10"));
+        QCOMPARE(s.smsPassword.has_value(), order.contains('\xF1'));
+        QCOMPARE(s.wakeDelays.has_value(), order.contains('\xD2'));
+        Link().setReceiveHandler({});
+    }
+
+    // A module that never answers gets the same first read every tick, without end.
+    void silentModule()
+    {
+        MemorySerialBackend *line = ResetWorld(true);
+        AlarmExchange exchange(Link());
+        exchange.startReadAll();
+        for (int i = 0; i < 3; ++i)
+            exchange.readAllTick();
+        QCOMPARE(line->takeWritten(), (hex(P "AB 03")).repeated(3));
+        QVERIFY(exchange.readAllRunning());
+    }
+
+    // Records and the phone table land in the settings under the channel that was asked.
+    void gathersRecords()
+    {
+        MemorySerialBackend *line = ResetWorld(true);
+        AlarmExchange exchange(Link());
+        Link().setReceiveHandler([&exchange] { exchange.parser().parse(); });
+        exchange.parser().reset();
+        exchange.readRelayRecord(5);
+        QCOMPARE(line->takeWritten(), hex(P "B5 02 05"));
+        line->inject(hex(P "B5 00 03 03 02 01"));
+        exchange.readPhoneTable();
+        QCOMPARE(line->takeWritten(), hex(P "D9 01"));
+        line->inject(hex(P "D9 00 CD 01 013800138000") + QByteArray(114, '\0'));
+        QCoreApplication::processEvents();
+        const AlarmSettings &s = exchange.settings();
+        QVERIFY(s.relays[5].has_value());
+        QCOMPARE(int(*s.relays[5]->mode), 2);
+        QVERIFY(!s.relays[4].has_value());
+        QCOMPARE(s.phoneTable.value_or(QStringList()), QStringList{"13800138000"});
+        exchange.clearPhoneTable();
+        line->inject(hex(P "D9 00 434C524F4B3A"));
+        QCoreApplication::processEvents();
+        QCOMPARE(s.phoneTable.value_or(QStringList{"x"}), QStringList());
+        Link().setReceiveHandler({});
+    }
+
+    // The work-mode write: one frame per tick, 2 s apart, whatever the module answers.
+    void workModeWrite_data()
+    {
+        QTest::addColumn<int>("workForm");
+        QTest::addColumn<int>("transferMode");
+        QTest::addColumn<QByteArray>("frames");
+        QTest::newRow("active, format") << 0 << 0 << hex(P "F8 01 01" P "F9 01 01");
+        QTest::newRow("passive, transparent 1")
+            << 1 << 1 << hex(P "F8 01 00" P "F9 01 00" P "FB 01 01" P "E1 01 03 07 02 01");
+        QTest::newRow("passive, transparent 2")
+            << 1 << 2 << hex(P "F8 01 00" P "F9 01 00" P "FB 01 00" P "E1 01 03 07 02 01");
+    }
+    void workModeWrite()
+    {
+        QFETCH(int, workForm);
+        QFETCH(int, transferMode);
+        QFETCH(QByteArray, frames);
+        MemorySerialBackend *line = ResetWorld(true);
+        AlarmExchange exchange(Link());
+        bool finished = false;
+        connect(&exchange, &AlarmExchange::sequenceFinished, this, [&] { finished = true; });
+        exchange.startWorkModeWrite([=] {
+            AlarmSequences::WorkModeChoice c;
+            c.workForm = workForm;
+            c.transferMode = transferMode;
+            c.addressStart = 3;
+            c.groupMaximum = 7;
+            c.addressLength = 2;
+            c.addressType = QStringLiteral("16进制");
+            return c;
+        });
+        QCOMPARE(exchange.Timer1.interval(), 100);
+        for (int i = 0; i < 6 && !finished; ++i)
+            exchange.workModeTick();
+        QVERIFY(finished);
+        QCOMPARE(exchange.Timer1.interval(), 2000);
+        QVERIFY(!exchange.Timer1.isActive());
+        QCOMPARE(line->takeWritten(), frames);
+    }
+
+    // A missing choice sends nothing and asks again on the next tick.
+    void workModeMissingChoice()
+    {
+        MemorySerialBackend *line = ResetWorld(true);
+        AlarmExchange exchange(Link());
+        int asked = 0;
+        connect(&exchange, &AlarmExchange::choiceMissing, this, [&] { ++asked; });
+        exchange.startWorkModeWrite([] { return AlarmSequences::WorkModeChoice(); });
+        exchange.workModeTick();
+        exchange.workModeTick();
+        QCOMPARE(asked, 2);
+        QVERIFY(line->takeWritten().isEmpty());
+        QVERIFY(exchange.Timer1.isActive());
+    }
+
+    void powerSavingWrite_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<bool>("mode1");
+        QTest::addColumn<double>("idleMs");
+        QTest::addColumn<QByteArray>("frames");
+        QTest::newRow("off") << false << true << 0.0 << hex(P "D3 01 00");
+        QTest::newRow("on, mode 2, largest delay")
+            << true << false << 26214000.0
+            << hex(P "D3 01 01" P "DB 01 01 00 00 00" P "D2 01 FF FF 00 19");
+        QTest::newRow("on, mode 1")
+            << true << true << 1000.0
+            << hex(P "D3 01 01" P "DB 01 00 00 00 00" P "D2 01 00 02 00 19");
+    }
+    void powerSavingWrite()
+    {
+        QFETCH(bool, on);
+        QFETCH(bool, mode1);
+        QFETCH(double, idleMs);
+        QFETCH(QByteArray, frames);
+        MemorySerialBackend *line = ResetWorld(true);
+        AlarmExchange exchange(Link());
+        AlarmSequences::PowerSavingChoice choice{on, mode1, idleMs, 10000};
+        exchange.startPowerSavingWrite(choice);
+        for (int i = 0; i < 5 && exchange.Timer3.isActive(); ++i)
+            exchange.powerSavingTick();
+        QCOMPARE(exchange.Timer3.interval(), 1000);
+        QVERIFY(!exchange.Timer3.isActive());
+        QCOMPARE(line->takeWritten(), frames);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlarmExchange)
+#include "tst_alarmexchange.moc"
