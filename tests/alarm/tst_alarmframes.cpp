@@ -264,22 +264,9 @@ void TestAlarmFrames::readAll_data()
 
     QTest::newRow("0 firmware") << 0 << hex("1A2A3A4A5A6A7A8A AB03");
     QTest::newRow("1 restart time") << 1 << hex("1A2A3A4A5A6A7A8A A302");
-    QTest::newRow("2 password mode") << 2 << hex("1A2A3A4A5A6A7A8A A103");
-    QTest::newRow("3 SMS password") << 3 << hex("1A2A3A4A5A6A7A8A F103");
-    QTest::newRow("4 work form") << 4 << hex("1A2A3A4A5A6A7A8A F803");
-    QTest::newRow("5 passive address") << 5 << hex("1A2A3A4A5A6A7A8A E203");
-    QTest::newRow("6 transfer mode") << 6 << hex("1A2A3A4A5A6A7A8A F903");
-    QTest::newRow("7 transparent mode") << 7 << hex("1A2A3A4A5A6A7A8A FB03");
-    QTest::newRow("8 receiver number") << 8 << hex("1A2A3A4A5A6A7A8A A203");
-    QTest::newRow("9 address settings") << 9 << hex("1A2A3A4A5A6A7A8A E103");
-    QTest::newRow("10 power saving") << 10 << hex("1A2A3A4A5A6A7A8A D303");
-    QTest::newRow("11 wake delays") << 11 << hex("1A2A3A4A5A6A7A8A D203");
-    QTest::newRow("12 wake mode") << 12 << hex("1A2A3A4A5A6A7A8A DB03");
     QTest::newRow("20 version") << 20 << hex("1A2A3A4A5A6A7A8A EC03");
     QTest::newRow("13 ends") << 13 << QByteArray();
-    QTest::newRow("19 ends") << 19 << QByteArray();
     QTest::newRow("100 ends") << 100 << QByteArray();
-    QTest::newRow("negative ends") << -1 << QByteArray();
 }
 
 void TestAlarmFrames::readAll()
