@@ -153,6 +153,8 @@ AlarmExchange::AlarmExchange(SerialLink &link, QObject *parent)
     connect(&Timer2, &QTimer::timeout, this, &AlarmExchange::readAllTick);
     connect(&Timer3, &QTimer::timeout, this, &AlarmExchange::powerSavingTick);
     m_parser.setReplyHandler([this](const AlarmReplyValue &reply) { onReply(reply); });
+    // A reply cut off by a lost device is never completed: start over.
+    connect(&m_link, &SerialLink::deviceLost, this, [this] { m_parser.reset(); });
 }
 
 void AlarmExchange::onReply(const AlarmReplyValue &reply)

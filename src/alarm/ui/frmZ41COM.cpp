@@ -118,6 +118,9 @@ frmZ41COM::~frmZ41COM()
     Timer6.stop();
     rTimer.stop();
     m_exchange->stopAll();
+    // The receive dispatch must not call into a window that is gone.
+    if (m_loaded)
+        SetReplyParser(ProtocolAlarm, nullptr);
     closeDatabase();
 }
 
