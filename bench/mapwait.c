@@ -9,6 +9,7 @@
 #define _POSIX_C_SOURCE 200809L
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -99,8 +100,12 @@ int main(int argc, char **argv)
         if (found)
             break;
         const int left = (int)(start + 20000 - now_ms());
-        if (left <= 0 || poll(&pfd, 1, left) <= 0)
+        if (left <= 0)
             break;
+        if (poll(&pfd, 1, left) < 0 && errno != EINTR) {
+            perror("mapwait: poll");
+            break;
+        }
     }
     kill(child, SIGTERM);
     waitpid(child, NULL, 0);
