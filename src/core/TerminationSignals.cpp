@@ -30,8 +30,10 @@ void QuitCleanlyOnTerminationSignals()
 {
     if (SignalSockets[0] >= 0 || !QCoreApplication::instance())
         return;
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, SignalSockets) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, SignalSockets) != 0)
         return;
+    for (int fd : SignalSockets)
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     ::fcntl(SignalSockets[0], F_SETFL, O_NONBLOCK);
     auto *notifier =
         new QSocketNotifier(SignalSockets[1], QSocketNotifier::Read, QCoreApplication::instance());

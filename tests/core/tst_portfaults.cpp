@@ -26,8 +26,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path"); // "<dir>" and "<file>": made for the row
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing device") << "/dev/corvane-no-such-tty"
-                                        << "本机没有这个串口，请选择其它串口重试";
         QTest::newRow("regular file") << "<file>"
                                       << "串口COM1（<file>）无法打开：它不是串口设备";
         QTest::newRow("directory") << "<dir>"

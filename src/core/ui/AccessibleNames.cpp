@@ -10,10 +10,7 @@ namespace {
 class CaptionedComboBox : public QAccessibleWidget
 {
 public:
-    explicit CaptionedComboBox(QComboBox *box) : QAccessibleWidget(box, QAccessible::ComboBox)
-    {
-        addControllingSignal(QStringLiteral("currentIndexChanged(int)"));
-    }
+    explicit CaptionedComboBox(QComboBox *box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
 
     QComboBox *box() const { return static_cast<QComboBox *>(widget()); }
 
