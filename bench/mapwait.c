@@ -6,7 +6,7 @@
  * ended with SIGTERM once its window is mapped. Exit status 1 when no such window comes within
  * 20 s. Needs a display without a window manager (Xvfb): top-level windows are then children of
  * the root window. */
-#define _POSIX_C_SOURCE 200809L
+#define _DEFAULT_SOURCE
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <errno.h>
@@ -58,7 +58,13 @@ int main(int argc, char **argv)
         fprintf(stderr, "usage: mapwait TITLE PROGRAM [ARGS...]\n");
         return 2;
     }
-    Display *dpy = XOpenDisplay(NULL);
+    /* A busy server now and then refuses a connection; the clock has not started yet. */
+    Display *dpy = NULL;
+    for (int attempt = 0; attempt < 50 && !dpy; ++attempt) {
+        dpy = XOpenDisplay(NULL);
+        if (!dpy)
+            usleep(20000);
+    }
     if (!dpy) {
         fprintf(stderr, "mapwait: cannot open display\n");
         return 2;

@@ -14,7 +14,8 @@ runs="${2:-7}"
 [ -x "$exe" ] || { echo "build corvane first (scripts/build)"; exit 1; }
 
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$exe" "$runs"
+    # A display number of its own, away from the usual :99 that other runs start from.
+    exec xvfb-run -a -n $((200 + RANDOM % 600)) -s "-screen 0 1280x1024x24" "$0" "$exe" "$runs"
 fi
 export QT_QPA_PLATFORM=xcb
 
