@@ -4,10 +4,13 @@
 #include "connect/ConnectParser.h"
 #include "core/CommandLine.h"
 #include "core/Dialogs.h"
+#include "core/OpenFailure.h"
 #include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
+#include "core/TerminationSignals.h"
 #include "core/serial/PortMap.h"
 #include "core/serial/RoutingBackend.h"
+#include "core/ui/AccessibleNames.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WidgetDialogs.h"
 #include "core/ui/WindowRegistry.h"
@@ -100,6 +103,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR));
 
+    // Ended by SIGTERM, SIGINT or SIGHUP: close the port (and its lock file) and quit normally.
+    QuitCleanlyOnTerminationSignals();
+
     // The one serial port: COMn entries through the port map; "virtual:alarm" is the
     // in-process virtual module.
     PortMap::loadDefaults();
@@ -116,16 +122,13 @@ int main(int argc, char *argv[])
     Link().setTraceFile(options.traceFile);
 
     InstallWidgetDialogs();
+    InstallAccessibleNames();
     RegisterWindows();
     InstallReceiveDispatch();
     InstallConnectParser();
 
     // A device that goes away while open: the link has closed the port; say so once.
-    QObject::connect(&Link(), &SerialLink::deviceLost, &app, [](const QString &path) {
-        ShowMessage(
-            QStringLiteral("串口设备 %1 已断开，端口已关闭。请检查连线后重新连接。").arg(path),
-            QStringLiteral("端口错误"), MsgIcon::Exclamation);
-    });
+    InstallDeviceLossReport(Link());
 
     auto *main = Windows::get<MainWindow>();
     main->show();

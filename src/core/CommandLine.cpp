@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QRegularExpression>
 
 CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *options,
@@ -100,6 +101,15 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
     }
     options->baud = baudValue;
     options->traceFile = parser.value(trace);
+    if (!options->traceFile.isEmpty()) {
+        // Found out now rather than on the first byte, when nobody would see it.
+        QFile file(options->traceFile);
+        if (!file.open(QIODevice::Append | QIODevice::Text)) {
+            *output = QStringLiteral("--trace cannot write to \"%1\": %2")
+                          .arg(options->traceFile, file.errorString());
+            return CommandLineResult::Error;
+        }
+    }
     options->screenshotFile = parser.value(screenshot);
     bool ok = false;
     const int delay = parser.value(screenshotDelay).toInt(&ok);

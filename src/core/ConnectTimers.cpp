@@ -46,6 +46,23 @@ void ConnectTimers::stopCloseTimer()
     Timer5.setInterval(1000);
 }
 
+void ConnectTimers::deviceLost()
+{
+    Timer5.stop();
+    Timer5.setInterval(1000);
+    const bool connecting = Timer8.isActive() || Timer9.isActive() || Timer11.isActive();
+    Timer8.stop();
+    Timer9.stop();
+    Timer11.stop();
+    if (!connecting || (ProtocolId != ProtocolConnect && ProtocolId != ProtocolIdentity))
+        return;
+    ReadSeqStep = 0;
+    if (m_hooks.restoreControls)
+        m_hooks.restoreControls(ProtocolId);
+    if (m_hooks.setProgress)
+        m_hooks.setProgress(ProtocolId, 0);
+}
+
 void ConnectTimers::onTimer5()
 {
     Timer5.stop();
@@ -106,6 +123,10 @@ void ConnectTimers::onTimer11()
 
 ConnectTimers &MainTimers()
 {
-    static ConnectTimers *timers = new ConnectTimers;
+    static ConnectTimers *timers = [] {
+        auto *created = new ConnectTimers;
+        QObject::connect(&Link(), &SerialLink::deviceLost, created, &ConnectTimers::deviceLost);
+        return created;
+    }();
     return *timers;
 }

@@ -41,6 +41,9 @@ public:
     void readOutComplete();
     void startCloseTimer();
     void stopCloseTimer();
+    // The device went away: a connect that was running ends here, without the time-out message,
+    // and the starting window's controls come back so the user can connect again.
+    void deviceLost();
 
     // Tick handlers, public so tests can call them directly.
     void onTimer5();

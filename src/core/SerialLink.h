@@ -16,7 +16,17 @@
 #include <functional>
 #include <memory>
 
-enum class OpenResult { Ok, NoSuchPort, InUse, NoPermission, OtherError };
+// NotASerialPort: the path is a regular file, a directory or a device that is no terminal.
+// StaleLock: the device's lock file names a process of this computer that has ended.
+enum class OpenResult {
+    Ok,
+    NoSuchPort,
+    InUse,
+    NoPermission,
+    OtherError,
+    NotASerialPort,
+    StaleLock
+};
 
 class SerialBackend : public QObject
 {

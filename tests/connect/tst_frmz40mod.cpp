@@ -211,8 +211,8 @@ private Q_SLOTS:
             << OpenResult::NoPermission << ""
             << "没有访问该串口的权限。请把当前用户加入设备所属的用户组（如 "
                "dialout）后重新登录，再重试";
-        QTest::newRow("other error: no message") << OpenResult::OtherError << ""
-                                                 << "";
+        QTest::newRow("other error") << OpenResult::OtherError << "Input/output error"
+                                     << "串口COM1无法打开：Input/output error";
     }
 
     void openFailure()

@@ -1,6 +1,7 @@
 #include "connect/ui/frmVX8.h"
 
 #include "core/Dialogs.h"
+#include "core/OpenFailure.h"
 #include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
 #include "ui_frmVX8.h"
@@ -27,9 +28,20 @@ frmVX8::~frmVX8() = default;
 
 void frmVX8::onConnect()
 {
-    // The exchange with the VX8 module comes with its reply parser; until then say so plainly
-    // rather than open the port for nothing.
-    ShowMessage(QStringLiteral("VX8 模块的连接功能尚未提供"), QStringLiteral("提示"),
+    if (Link().isOpen())
+        Link().close();
+    ApplyPortSettings(ui->Combo1->currentText(), ui->Combo2->currentText());
+    Link().setThreshold(1);
+    if (!OpenPortOrReport(Link()))
+        return;
+    Link().setDtr(false);
+    ui->Command1_0->setEnabled(false);
+    ui->Combo1->setEnabled(false);
+    ui->Combo2->setEnabled(false);
+    ui->Command1_1->setEnabled(true);
+    // The identification of the VX8 module comes with its reply parser; until then the port is
+    // open and the user is told plainly that nothing more happens.
+    ShowMessage(QStringLiteral("串口已打开。VX8 模块的识别功能尚未提供"), QStringLiteral("提示"),
                 MsgIcon::Information, MsgButtons::Ok);
 }
 

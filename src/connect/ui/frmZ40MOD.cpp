@@ -3,9 +3,9 @@
 #include "ui_frmZ40MOD.h"
 
 #include "connect/ConnectParser.h"
-#include "connect/OpenFailure.h"
 #include "core/ConnectTimers.h"
 #include "core/Module1.h"
+#include "core/OpenFailure.h"
 #include "core/SerialLink.h"
 #include "core/serial/PortMap.h"
 #include "core/ui/WindowRegistry.h"
@@ -99,6 +99,8 @@ void frmZ40MOD::setConnectControlsEnabled(bool enabled)
     ui->Command1_1->setEnabled(enabled);
     ui->Combo1->setEnabled(enabled);
     ui->Combo2->setEnabled(enabled);
+    // A mode switch in the middle of identification would restart the module under it.
+    ui->Command1_2->setEnabled(enabled);
 }
 
 void frmZ40MOD::connectClicked()
@@ -107,12 +109,8 @@ void frmZ40MOD::connectClicked()
         Link().close();
     ApplyPortSettings(ui->Combo1->currentText(), ui->Combo2->currentText());
     Link().setThreshold(1);
-    QString detail;
-    const OpenResult result = Link().open(&detail);
-    if (result != OpenResult::Ok) {
-        ReportOpenFailure(result, detail);
+    if (!OpenPortOrReport(Link()))
         return;
-    }
     Link().setDtr(false);
     setConnectControlsEnabled(false);
     OfflineStart = false;

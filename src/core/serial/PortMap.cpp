@@ -1,5 +1,7 @@
 #include "core/serial/PortMap.h"
 
+#include "core/serial/RoutingBackend.h"
+
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -99,6 +101,8 @@ QString PortMap::describe(int portNumber)
     const QString name = QStringLiteral("COM%1").arg(portNumber);
     if (device.isEmpty())
         return name + QStringLiteral(" → （无设备）");
+    if (device == QLatin1String(RoutingBackend::VirtualPath))
+        return name + QStringLiteral(" → 内置虚拟模块");
     return name + QStringLiteral(" → ") + device;
 }
 

@@ -1,9 +1,12 @@
 #include "core/serial/QtSerialBackend.h"
 
+#include "core/serial/PortLock.h"
+
 #include <QFileInfo>
 #include <QSerialPort>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,11 +57,44 @@ bool LacksAccessRights(const QString &path, QString *detail)
 #endif
 }
 
+namespace {
+
+// A path that exists but cannot be a serial line: a regular file, a directory, or a device that
+// is no terminal (/dev/null). fd is the open port's descriptor when there is one.
+bool IsNoSerialDevice(const QString &path, int fd)
+{
+#ifdef Q_OS_UNIX
+    struct stat st {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    if (!S_ISCHR(st.st_mode))
+        return true;
+    if (fd >= 0)
+        return !::isatty(fd);
+    const int probe = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (probe < 0)
+        return false;
+    const bool terminal = ::isatty(probe);
+    ::close(probe);
+    return !terminal;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(fd);
+    return false;
+#endif
+}
+
+} // namespace
+
 OpenResult QtSerialBackend::open(const QString &path, qint32 baud, QString *detail)
 {
     if (m_port->isOpen())
         m_port->close();
     m_lost = false;
+    const QFileInfo info(path);
+    if (info.exists() && (info.isFile() || info.isDir()))
+        return OpenResult::NotASerialPort;
     m_port->setPortName(path);
     m_port->setBaudRate(baud);
     m_port->setDataBits(QSerialPort::Data8);
@@ -66,9 +102,14 @@ OpenResult QtSerialBackend::open(const QString &path, qint32 baud, QString *deta
     m_port->setStopBits(QSerialPort::OneStop);
     if (m_port->open(QIODevice::ReadWrite)) {
         m_port->clearError();
+        if (IsNoSerialDevice(path, int(m_port->handle()))) {
+            m_port->close();
+            return OpenResult::NotASerialPort;
+        }
         return OpenResult::Ok;
     }
     const QSerialPort::SerialPortError error = m_port->error();
+    const QString errorText = m_port->errorString();
     m_port->clearError();
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
@@ -76,10 +117,19 @@ OpenResult QtSerialBackend::open(const QString &path, qint32 baud, QString *deta
     case QSerialPort::OpenError:
         return OpenResult::InUse;
     case QSerialPort::PermissionError:
-        return LacksAccessRights(path, detail) ? OpenResult::NoPermission : OpenResult::InUse;
+        if (LacksAccessRights(path, detail))
+            return OpenResult::NoPermission;
+        // Qt's lock file: one left by a program that has ended and could not be removed.
+        if (HasStaleLock(path, detail))
+            return OpenResult::StaleLock;
+        return OpenResult::InUse;
     default:
         if (!QFileInfo::exists(path))
             return OpenResult::NoSuchPort;
+        if (IsNoSerialDevice(path, -1))
+            return OpenResult::NotASerialPort;
+        if (detail)
+            *detail = errorText;
         return OpenResult::OtherError;
     }
 }

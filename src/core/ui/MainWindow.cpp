@@ -89,11 +89,17 @@ void KeepInsideArea(QWidget *window, QMdiArea *area)
 ConnectTimers::Hooks WindowTimerHooks()
 {
     ConnectTimers::Hooks hooks;
+    // The connect dialog's "设置" is off while a connect runs and comes back with the others;
+    // frmVX8's Command1(2) waits for the module to be identified.
     hooks.restoreControls = [](qint16 protocolId) {
         EnableControls(protocolId, {"Command1_0", "Command1_1", "Combo1", "Combo2"});
+        if (protocolId == ProtocolConnect)
+            EnableControls(protocolId, {"Command1_2"});
     };
     hooks.restoreButtons = [](qint16 protocolId) {
         EnableControls(protocolId, {"Command1_0", "Command1_1"});
+        if (protocolId == ProtocolConnect)
+            EnableControls(protocolId, {"Command1_2"});
     };
     hooks.setProgress = [](qint16 protocolId, int value) {
         const QString window = StartingWindow(protocolId);

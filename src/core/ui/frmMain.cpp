@@ -6,10 +6,66 @@
 #include "core/ui/WindowRegistry.h"
 #include "ui_frmMain.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+namespace {
+
+// The launcher that holds a widget (inside the main window's MDI area it is no top-level window).
+frmMain *LauncherOf(QWidget *widget)
+{
+    for (QWidget *w = widget; w; w = w->parentWidget())
+        if (auto *launcher = qobject_cast<frmMain *>(w))
+            return launcher;
+    return nullptr;
+}
+
+// Label2 looks like a label and acts as a link: assistive tools see a link with the label's
+// caption and a press action that opens the connect dialog, as a click or Enter does.
+class Label2Accessible : public QAccessibleWidget
+{
+public:
+    explicit Label2Accessible(QLabel *label) : QAccessibleWidget(label, QAccessible::Link) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        auto *label = static_cast<QLabel *>(widget());
+        if (t == QAccessible::Name)
+            return label->accessibleName().isEmpty() ? label->text() : label->accessibleName();
+        if (t == QAccessible::Description)
+            return label->toolTip();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &action) override
+    {
+        if (action != pressAction()) {
+            QAccessibleWidget::doAction(action);
+            return;
+        }
+        // From the event loop: the dialog is modal and the caller expects the call to return.
+        if (frmMain *launcher = LauncherOf(widget()))
+            QMetaObject::invokeMethod(launcher, &frmMain::onLabel2Click, Qt::QueuedConnection);
+    }
+};
+
+QAccessibleInterface *Label2AccessibleFactory(const QString &className, QObject *object)
+{
+    auto *label = qobject_cast<QLabel *>(object);
+    if (!label || className != QLatin1String("QLabel") ||
+        label->objectName() != QLatin1String("Label2") || !LauncherOf(label))
+        return nullptr;
+    return new Label2Accessible(label);
+}
+
+} // namespace
 
 frmMain::frmMain(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frmMain>())
 {
@@ -28,6 +84,11 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frm
                        "QLabel#Label2:focus { text-decoration: underline; }"));
     ui->Label2->setAccessibleDescription(ui->Label2->toolTip());
     ui->Label2->installEventFilter(this);
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&Label2AccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
 
     QFont button = ui->CommandVX8->font();
     button.setPointSize(button.pointSize() + 2);

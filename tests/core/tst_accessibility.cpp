@@ -1,0 +1,157 @@
+// Screen readers and the keyboard: every input control of every window and tab page has a name
+// and no two inputs of one page share one; the launcher opens the connect dialog without a mouse.
+#include "core/ui/AccessibleNames.h"
+#include "core/ui/MainWindow.h"
+#include "core/ui/WindowRegistry.h"
+#include "support/TestSupport.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+bool IsInput(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::ComboBox:
+    case QAccessible::EditableText:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::Button:
+    case QAccessible::SpinBox:
+    case QAccessible::Slider:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The tab page a control sits on, or its window.
+const QWidget *PageOf(const QWidget *control, const QWidget *window)
+{
+    for (const QWidget *w = control; w && w != window; w = w->parentWidget()) {
+        const QWidget *parent = w->parentWidget();
+        if (qobject_cast<const QStackedWidget *>(parent) &&
+            qobject_cast<const QTabWidget *>(parent->parentWidget()))
+            return w;
+    }
+    return window;
+}
+
+struct Walk {
+    const QWidget *window;
+    QHash<const QWidget *, QHash<QString, QString>> names; // page -> name -> objectName
+    QStringList problems;
+
+    void visit(QAccessibleInterface *node)
+    {
+        for (int i = 0; i < node->childCount(); ++i) {
+            QAccessibleInterface *child = node->child(i);
+            auto *w = child ? qobject_cast<QWidget *>(child->object()) : nullptr;
+            // Hidden controls are not announced; tab pages other than the current one are hidden
+            // by their tab widget and are walked all the same.
+            if (!w || w->isWindow() ||
+                (w->isHidden() && !qobject_cast<QStackedWidget *>(w->parentWidget())))
+                continue;
+            const QString name = child->text(QAccessible::Name).trimmed();
+            const QString id = w->objectName().isEmpty()
+                                   ? QLatin1String(w->metaObject()->className())
+                                   : w->objectName();
+            if (IsInput(child->role())) {
+                QHash<QString, QString> &page = names[PageOf(w, window)];
+                if (name.isEmpty())
+                    problems << id + QStringLiteral(": no name");
+                else if (child->role() == QAccessible::ComboBox &&
+                         name == child->text(QAccessible::Value))
+                    problems << id + QStringLiteral(": named by its value \"") + name + '"';
+                else if (page.contains(name))
+                    problems << QStringLiteral("%1 and %2: both \"%3\"").arg(page[name], id, name);
+                else
+                    page.insert(name, id);
+            } else if (name.contains(QStringLiteral("请在此")) ||
+                       name.contains(QStringLiteral("example."))) {
+                problems << id + QStringLiteral(": placeholder text \"") + name + QLatin1Char('"');
+            }
+            visit(child);
+        }
+    }
+};
+
+} // namespace
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        InstallAccessibleNames();
+        RegisterWindows();
+    }
+
+    void inputsAreNamedOncePerPage_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char *name : {"main", "frmMain", "frmZ40MOD", "frmVX8", "frmZ41COM", "Form9",
+                                 "Form10", "Form18", "Form19"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void inputsAreNamedOncePerPage()
+    {
+        QFETCH(QString, window);
+        ResetWorld();
+        QWidget *w =
+            window == QLatin1String("main") ? Windows::get<MainWindow>() : Windows::get(window);
+        QVERIFY(w);
+        Walk walk{w, {}, {}};
+        walk.visit(QAccessible::queryAccessibleInterface(w));
+        QVERIFY2(walk.problems.isEmpty(), qPrintable(walk.problems.join(QStringLiteral("\n"))));
+    }
+
+    // Tab reaches Label2; Enter, Space and the assistive press action open the connect dialog.
+    void launcherOpensConnectDialogWithoutMouse_data()
+    {
+        QTest::addColumn<int>("key"); // 0: the accessible press action
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("press action") << 0;
+    }
+    void launcherOpensConnectDialogWithoutMouse()
+    {
+        QFETCH(int, key);
+        ResetWorld();
+        QWidget *launcher = Windows::get(QStringLiteral("frmMain"));
+        launcher->show();
+        QVERIFY(QTest::qWaitForWindowActive(launcher));
+        auto *label = launcher->findChild<QLabel *>(QStringLiteral("Label2"));
+        QVERIFY(label);
+        for (int tabs = 0; tabs < 10 && !label->hasFocus(); ++tabs)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : launcher,
+                            Qt::Key_Tab);
+        QVERIFY(label->hasFocus());
+        if (key) {
+            QTest::keyClick(label, Qt::Key(key));
+        } else {
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(label);
+            QAccessibleActionInterface *actions = iface->actionInterface();
+            QVERIFY(actions);
+            QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+            actions->doAction(QAccessibleActionInterface::pressAction());
+        }
+        QTRY_VERIFY(Windows::isLoaded(QStringLiteral("frmZ40MOD")) &&
+                    Windows::find(QStringLiteral("frmZ40MOD"))->isVisible());
+    }
+
+    void cleanup()
+    {
+        Windows::unloadAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete Windows::findTyped<MainWindow>();
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
