@@ -166,13 +166,18 @@ void AlarmExchange::onReply(const AlarmReplyValue &reply)
     Q_EMIT replied(reply);
 }
 
-bool AlarmExchange::reopenPort()
+void AlarmExchange::restart()
 {
     m_parser.reset();
     m_readAllStep = ReadFirmwareModel;
     if (m_link.isOpen())
         m_link.close();
     m_link.setThreshold(1);
+}
+
+bool AlarmExchange::reopenPort()
+{
+    restart();
     const bool opened = m_link.open() == OpenResult::Ok;
     m_link.setDtr(false);
     return opened;

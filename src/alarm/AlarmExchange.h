@@ -79,8 +79,11 @@ public:
     void clearSettings() { m_settings = AlarmSettings(); }
 
     // ---- read-all (Timer2: first tick after 100 ms, then every 500 ms) ----
-    // Back to the first step and reopen the port (the module may have been re-plugged): false
-    // when the port does not open. The read frames start with startReadAll().
+    // Back to the first step with the port closed, ready to be opened again (the module may
+    // have been re-plugged).
+    void restart();
+    // restart(), then open the port with DTR off: false when it does not open. The read frames
+    // start with startReadAll().
     bool reopenPort();
     void startReadAll();
     void stopReadAll();

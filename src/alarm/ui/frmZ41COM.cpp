@@ -9,6 +9,7 @@
 #include "alarm/ui/RelayArea.h"
 #include "core/Dialogs.h"
 #include "core/Module1.h"
+#include "core/OpenFailure.h"
 #include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
 #include "core/ui/HexTextFilter.h"
@@ -358,9 +359,19 @@ void frmZ41COM::refresh()
 {
     for (const Mask &m : ParameterMasks)
         label(QLatin1String(m.label))->setText(QString::fromUtf8(m.text));
-    m_exchange->reopenPort();
-    if (!OfflineStart)
-        m_exchange->startReadAll();
+    m_exchange->restart();
+    if (OfflineStart) {
+        // Opened without a module: the port is tried quietly and nothing is read.
+        m_exchange->link().open();
+        m_exchange->link().setDtr(false);
+        Disable_Command();
+        return;
+    }
+    // A port that does not open is reported; the buttons stay usable to try again.
+    if (!OpenPortOrReport(m_exchange->link()))
+        return;
+    m_exchange->link().setDtr(false);
+    m_exchange->startReadAll();
     Disable_Command();
 }
 
