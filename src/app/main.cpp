@@ -2,6 +2,7 @@
 // main window, and the optional connect / screenshot actions.
 
 #include "alarm/AlarmParser.h"
+#include "app/AppWindows.h"
 #include "connect/ConnectParser.h"
 #include "core/CommandLine.h"
 #include "core/Dialogs.h"

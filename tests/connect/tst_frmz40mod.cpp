@@ -1,8 +1,9 @@
 // The connect dialog frmZ40MOD: connecting and cancelling, open failures, the time-out path,
 // the end of a connect through the parser, and the mode switches of "工作方式选择".
 
+#include "app/AppWindows.h"
+#include "connect/ConnectTimers.h"
 #include "connect/ui/frmZ40MOD.h"
-#include "core/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/serial/PortMap.h"
 #include "core/ui/MainWindow.h"

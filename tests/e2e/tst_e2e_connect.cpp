@@ -2,8 +2,9 @@
 // real windows. Launcher -> connect dialog -> identification -> alarm window -> read-all -> the
 // parameter display shows what the module holds.
 #include "alarm/AlarmParser.h"
+#include "app/AppWindows.h"
 #include "connect/ConnectParser.h"
-#include "core/ConnectTimers.h"
+#include "connect/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"

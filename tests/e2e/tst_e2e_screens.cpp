@@ -3,6 +3,7 @@
 // With CORVANE_SHOT_DIR set it also saves a picture of the connect dialog and of every page.
 #include "alarm/AlarmParser.h"
 #include "alarm/ui/frmZ41COM.h"
+#include "app/AppWindows.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/MainWindow.h"

@@ -818,3 +818,8 @@ void frmZ41COM::setModuleStatus(const QString &text)
 {
     setMainStatusPanel(2, QStringLiteral("模块状态：") + text);
 }
+
+void frmZ41COM::clearSendBox()
+{
+    m_test->Text21_1->clear();
+}

@@ -182,4 +182,8 @@ private:
     QSqlDatabase m_db;
     std::unique_ptr<QSqlQuery> m_phoneRecords;
     bool m_loaded = false;
+
+public:
+    // Empties the SMS text box Text21(1) of the communication test.
+    void clearSendBox();
 };

@@ -3,8 +3,8 @@
 #include "ui_frmZ40MOD.h"
 
 #include "connect/ConnectParser.h"
+#include "connect/ConnectTimers.h"
 #include "connect/OpenFailure.h"
-#include "core/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/serial/PortMap.h"

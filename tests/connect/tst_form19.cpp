@@ -1,10 +1,11 @@
 // The restart wait window Form19: the port closed after 0.2 s, 50 seconds on the progress bar,
 // then frmVX8 put back for a new connect.
+#include "app/AppWindows.h"
+#include "connect/ui/Form19.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
 #include "support/TestSupport.h"
-#include "tools/ui/Form19.h"
 
 #include <QComboBox>
 #include <QLabel>

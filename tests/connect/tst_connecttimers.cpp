@@ -1,6 +1,7 @@
 // The main window's connect timers: the connect query, the give-up after 2 s, the five read-out
 // queries one per second, and what they do to the window that started the connection.
-#include "core/ConnectTimers.h"
+#include "app/AppWindows.h"
+#include "connect/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/MainWindow.h"
