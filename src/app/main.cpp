@@ -3,6 +3,7 @@
 
 #include "alarm/AlarmParser.h"
 #include "app/AppWindows.h"
+#include "app/Translations.h"
 #include "connect/ConnectParser.h"
 #include "core/CommandLine.h"
 #include "core/Dialogs.h"
@@ -117,6 +118,7 @@ int main(int argc, char *argv[])
         PortMap::setOverride(assignment);
     Link().setTraceFile(options.traceFile);
 
+    InstallQtTranslations();
     InstallWidgetDialogs();
     RegisterWindows();
     InstallReceiveDispatch();
