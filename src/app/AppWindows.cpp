@@ -14,9 +14,11 @@
 #include "tools/ui/Form18.h"
 #include "tools/ui/Form9.h"
 
+#include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace {
 
@@ -140,4 +142,18 @@ void RegisterWindows()
         featuresInstalled = true;
         frmZ41COM::addFeatureInstaller([](frmZ41COM *w) { AttachAlarmFeatures(w); });
     }
+}
+
+void ConnectAtStartUp(const QString &port, const QString &baud)
+{
+    QWidget *dialog = Windows::get(QLatin1String(frmZ40MOD::WindowName));
+    if (!dialog)
+        return;
+    if (auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("Combo1")))
+        combo->setCurrentText(port);
+    if (auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("Combo2")))
+        combo->setCurrentText(baud);
+    Windows::showModal(dialog);
+    if (auto *button = dialog->findChild<QPushButton *>(QStringLiteral("Command1_0")))
+        button->click();
 }
