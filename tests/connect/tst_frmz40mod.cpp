@@ -118,27 +118,6 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    void portChoice_data()
-    {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("buddy");
-        QTest::newRow("port") << "串口号"
-                              << "Combo1";
-        QTest::newRow("baud rate") << "波特率"
-                                   << "Combo2";
-    }
-
-    void portChoice()
-    {
-        QFETCH(QString, caption);
-        QLabel *label = nullptr;
-        for (QLabel *l : w->findChildren<QLabel *>())
-            if (l->text() == caption)
-                label = l;
-        QVERIFY(label && label->buddy());
-        QTEST(label->buddy()->objectName(), "buddy");
-    }
-
     void deviceLabel_data()
     {
         QTest::addColumn<QString>("port");

@@ -90,8 +90,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("answer");
         QTest::newRow("connect query by QSerialPort")
             << true << 0 << hex(P "FE 03") << hex(P "FD 01 00 00");
-        QTest::newRow("read-out by QSerialPort again")
-            << true << 0 << hex(P "D1 03") << hex(P "D1 00 02");
         QTest::newRow("connect query by a plain descriptor")
             << false << 0 << hex(P "FE 03") << hex(P "FD 01 00 00");
         QTest::newRow("version in pieces of 3")
@@ -125,17 +123,6 @@ private Q_SLOTS:
         QTest::newRow("defaults") << QStringList() << hex(P "FE 03") << hex(P "FD 01 00 00");
         QTest::newRow("active work form")
             << QStringList{"--work-form", "active"} << hex(P "F8 03") << hex(P "F8 00 01");
-        QTest::newRow("transparent mode 2")
-            << QStringList{"--transfer", "transparent2"} << hex(P "F9 03" P "FB 03")
-            << hex(P "F9 00 00" P "FB 00 00");
-        QTest::newRow("GPRS") << QStringList{"--net", "gprs"} << hex(P "D1 03")
-                              << hex(P "D1 00 01");
-        QTest::newRow("power saving and password")
-            << QStringList{"--power-saving", "on", "--password", "on"} << hex(P "D3 03" P "A1 03")
-            << hex(P "D3 00 01" P "A1 00 03");
-        QTest::newRow("wrong preamble once")
-            << QStringList{"--fault", "preamble"} << hex(P "F8 03" P "F8 03")
-            << hex("1A 2A 3A 4A 5A 6A 7A 8B F8 00 00" P "F8 00 00");
         QTest::newRow("noise, delayed, in pieces")
             << QStringList{"--fault", "noise:always", "--delay", "50", "--chunk", "4"}
             << hex(P "F8 03") << hex("FF 00 55 AA" P "F8 00 00");
@@ -165,11 +152,9 @@ private Q_SLOTS:
     void programRefusesBadOptions_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("work form") << QStringList{"--work-form", "sideways"};
-        QTest::newRow("transfer") << QStringList{"--transfer", "transparent3"};
-        QTest::newRow("delay") << QStringList{"--delay", "soon"};
-        QTest::newRow("fault") << QStringList{"--fault", "static"};
-        QTest::newRow("fault mode") << QStringList{"--fault", "noise:often"};
+        for (const char *option : {"--work-form=sideways", "--transfer=transparent3",
+                                   "--delay=soon", "--fault=static", "--fault=noise:often"})
+            QTest::newRow(option) << QStringList{QString::fromLatin1(option)};
     }
     void programRefusesBadOptions()
     {
