@@ -1,7 +1,5 @@
 #include "sim/AlarmModuleSim.h"
 
-#include "core/ByteRoutines.h"
-
 #include <QDateTime>
 #include <algorithm>
 #include <utility>
@@ -19,6 +17,18 @@ constexpr char Cr = 0x0D;
 const QByteArray OkText = QByteArrayLiteral("SETOK:");
 const QByteArray FailText = QByteArrayLiteral("SETFAIL:");
 const QByteArray Noise = QByteArray::fromHex("FF0055AA");
+// The lead-in of every frame, written out here rather than taken from the product, like the sum
+// below: a fault in the product's copy must not hide behind the module it talks to.
+const QByteArray Preamble = QByteArray::fromHex("1A2A3A4A5A6A7A8A");
+
+// The one-byte checksum of the module: the sum of bytes[from..to-1], modulo 256.
+quint8 Sum(const QByteArray &bytes, int from, int to)
+{
+    unsigned total = 0;
+    for (int i = from; i < to && i < bytes.size(); ++i)
+        total += quint8(bytes.at(i));
+    return quint8(total);
+}
 
 QByteArray Ucs2(const QString &text)
 {
@@ -195,7 +205,7 @@ void AlarmModuleSim::processInput()
     while (!m_in.isEmpty()) {
         const char first = m_in.at(0);
         bool more;
-        if (first == FramePreamble.at(0))
+        if (first == Preamble.at(0))
             more = takeBinaryFrame();
         else if (m_state.workForm == 0 && first == '$')
             more = takePassiveFrame();
@@ -213,8 +223,8 @@ void AlarmModuleSim::processInput()
 // Returns false while the frame at the head of the input is not complete.
 bool AlarmModuleSim::takeBinaryFrame()
 {
-    const int have = int(qMin<qsizetype>(m_in.size(), FramePreamble.size()));
-    if (m_in.left(have) != FramePreamble.left(have)) {
+    const int have = int(qMin<qsizetype>(m_in.size(), Preamble.size()));
+    if (m_in.left(have) != Preamble.left(have)) {
         if (m_state.workForm != 0 && !m_transparent.isEmpty()) {
             // A 0x1A inside transparent data in active work form belongs to the message.
             m_transparent.append(m_in.at(0));
@@ -234,7 +244,7 @@ bool AlarmModuleSim::takeBinaryFrame()
     }
     if (m_in.size() < length) {
         // A new preamble inside an incomplete frame means the frame was cut short.
-        const qsizetype next = m_in.indexOf(FramePreamble, 1);
+        const qsizetype next = m_in.indexOf(Preamble, 1);
         if (next > 0) {
             m_in.remove(0, next);
             return true;
@@ -340,7 +350,7 @@ bool AlarmModuleSim::takePassiveFrame()
 bool AlarmModuleSim::takeActiveFrame()
 {
     if (m_state.transferMode == 0) {
-        const qsizetype end = m_in.indexOf(FramePreamble.at(0));
+        const qsizetype end = m_in.indexOf(Preamble.at(0));
         const qsizetype take = end < 0 ? m_in.size() : end;
         m_transparent += m_in.left(take);
         m_in.remove(0, take);
@@ -415,7 +425,7 @@ void AlarmModuleSim::announceStart()
 
 QByteArray AlarmModuleSim::frameAnswer(quint8 code, const QByteArray &body)
 {
-    return FramePreamble + char(code) + body;
+    return Preamble + char(code) + body;
 }
 
 void AlarmModuleSim::handleFrame(const QByteArray &frame)
@@ -568,7 +578,7 @@ void AlarmModuleSim::handleRecordRead(quint8 code, quint8 channel)
     const QByteArray &record =
         code == 0xB4 ? m_state.inputRecords[channel] : m_state.relayRecords[channel];
     const QByteArray head = QByteArray(1, char(channel)) + char(record.size() + 1) +
-                            char(ByteSum(record, 0, int(record.size())));
+                            char(Sum(record, 0, int(record.size())));
     answer(frameAnswer(code, head + record), 11);
 }
 
@@ -576,7 +586,7 @@ void AlarmModuleSim::handleRecordWrite(const QByteArray &frame, int recordSize)
 {
     const quint8 code = quint8(frame.at(8));
     const quint8 channel = quint8(frame.at(10));
-    const bool valid = channel < 8 && ByteSum(frame, 12, 12 + recordSize) == quint8(frame.at(11));
+    const bool valid = channel < 8 && Sum(frame, 12, 12 + recordSize) == quint8(frame.at(11));
     if (valid) {
         QByteArray &record =
             code == 0xB4 ? m_state.inputRecords[channel] : m_state.relayRecords[channel];
@@ -593,13 +603,13 @@ void AlarmModuleSim::handlePhoneTable(const QByteArray &frame)
         for (const QByteArray &entry : std::as_const(m_state.phoneTable))
             entries += entry;
         const char count = char(m_state.phoneTable.size());
-        const char sum = char(ByteSum(count + entries, 0, int(entries.size()) + 1));
+        const char sum = char(Sum(count + entries, 0, int(entries.size()) + 1));
         entries.append(PhoneTableMax * PhoneEntrySize - entries.size(), '\0');
         answer(frameAnswer(0xD9, QByteArray(1, 0x01) + sum + count + entries), 10);
     } else if (op == 0x02) {
         const int count = quint8(frame.at(11));
         const bool valid = count >= 1 && count <= PhoneTableMax &&
-                           ByteSum(frame, 11, 12 + PhoneEntrySize * count) == quint8(frame.at(10));
+                           Sum(frame, 11, 12 + PhoneEntrySize * count) == quint8(frame.at(10));
         if (valid) {
             m_state.phoneTable.clear();
             for (int i = 0; i < count; ++i)
@@ -629,7 +639,7 @@ bool AlarmModuleSim::spend(FaultMode &mode)
 void AlarmModuleSim::answer(const QByteArray &answerBytes, int checksumAt)
 {
     QByteArray bytes = answerBytes;
-    if (bytes.startsWith(FramePreamble) && spend(m_options.wrongPreamble))
+    if (bytes.startsWith(Preamble) && spend(m_options.wrongPreamble))
         bytes[7] = char(0x8B);
     if (checksumAt >= 0 && spend(m_options.badChecksum))
         bytes[checksumAt] = char(quint8(bytes.at(checksumAt)) + 1);

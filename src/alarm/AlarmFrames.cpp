@@ -301,11 +301,7 @@ QByteArray SmsContent(SmsSendMode mode, const QString &text, bool *ok)
     QByteArray bytes;
     switch (mode) {
     case SmsSendMode::Chinese:
-        bytes.reserve(2 * text.size());
-        for (const QChar unit : text) {
-            bytes.append(char(unit.unicode() >> 8));
-            bytes.append(char(unit.unicode() & 0xFF));
-        }
+        bytes = Ucs2Bytes(text);
         break;
     case SmsSendMode::English: {
         // One byte per character: a character whose ANSI code takes two bytes cannot be sent.

@@ -53,11 +53,7 @@ bool EncodeText(const RecordText &text, int fieldSize, quint8 *header, QByteArra
                 return false;
             head = quint8(0x80 | encoded.size());
         } else {
-            encoded.reserve(2 * text.text.size());
-            for (const QChar unit : text.text) {
-                encoded.append(char(unit.unicode() >> 8));
-                encoded.append(char(unit.unicode() & 0xFF));
-            }
+            encoded = Ucs2Bytes(text.text);
             if (encoded.size() > fieldSize || encoded.size() > 0x7F)
                 return false;
             head = quint8(encoded.size());

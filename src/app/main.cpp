@@ -1,6 +1,8 @@
 // Start-up: command line, the serial port and its port map, the virtual module for --demo, the
 // main window, and the optional connect / screenshot actions.
 
+#include "app/AppWindows.h"
+#include "app/Translations.h"
 #include "connect/ConnectParser.h"
 #include "core/CommandLine.h"
 #include "core/Dialogs.h"
@@ -18,30 +20,12 @@
 #include "sim/SimAttach.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QPainter>
-#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 
 namespace {
-
-// Opens the connect dialog with the given port and baud chosen and presses "连接".
-void ConnectAtStartUp(const QString &port, const QString &baud)
-{
-    QWidget *dialog = Windows::get(QStringLiteral("frmZ40MOD"));
-    if (!dialog)
-        return;
-    if (auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("Combo1")))
-        combo->setCurrentText(port);
-    if (auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("Combo2")))
-        combo->setCurrentText(baud);
-    dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->show();
-    if (auto *button = dialog->findChild<QPushButton *>(QStringLiteral("Command1_0")))
-        button->click();
-}
 
 // A picture of a window with a plain caption strip carrying its title, since a display without
 // a window manager draws no title bars.
@@ -121,6 +105,7 @@ int main(int argc, char *argv[])
         PortMap::setOverride(assignment);
     Link().setTraceFile(options.traceFile);
 
+    InstallQtTranslations();
     InstallWidgetDialogs();
     InstallAccessibleNames();
     RegisterWindows();

@@ -1,7 +1,7 @@
 #include "connect/ConnectParser.h"
 
+#include "connect/ConnectTimers.h"
 #include "core/ByteRoutines.h"
-#include "core/ConnectTimers.h"
 #include "core/Dialogs.h"
 #include "core/Module1.h"
 #include "core/ReceiveDispatch.h"

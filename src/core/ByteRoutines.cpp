@@ -1,6 +1,5 @@
 #include "core/ByteRoutines.h"
 
-#include <QCoreApplication>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -30,12 +29,6 @@ void FilterHexKey(qint16 &key)
     }
 }
 
-void FilterDigitKey(qint16 &key)
-{
-    if ((key >= 0 && key <= 7) || (key >= 9 && key <= 47) || (key >= 58 && key <= 126))
-        key = 0;
-}
-
 int ByteSum(const QByteArray &bytes, int from, int to)
 {
     if (from >= to)
@@ -48,19 +41,23 @@ int ByteSum(const QByteArray &bytes, int from, int to)
     return sum % 256;
 }
 
-qint16 TextToUcs2Bytes(QByteArray &bytes, const QString &text)
+QByteArray Ucs2Bytes(const QString &text)
 {
-    if (text.isEmpty())
-        return 0;
-    bytes = QByteArray(1, '\0');
-    bytes.reserve(1 + 2 * text.size());
+    QByteArray bytes;
+    bytes.reserve(2 * text.size());
     for (const QChar unit : text) {
         const ushort code = unit.unicode();
         bytes.append(char(code >> 8));
         bytes.append(char(code & 0xFF));
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
     }
+    return bytes;
+}
+
+qint16 TextToUcs2Bytes(QByteArray &bytes, const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    bytes = QByteArray(1, '\0') + Ucs2Bytes(text);
     return 1;
 }
 

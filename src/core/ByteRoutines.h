@@ -14,9 +14,8 @@ QString ByteToHex(quint8 value);
 // every other code (lower case included) gives 0.
 quint8 HexDigitValue(quint8 code);
 
-// Key-press filters: set key to 0 to drop it. FilterHexKey also turns "a".."f" into "A".."F".
+// Key-press filter: sets key to 0 to drop it; also turns "a".."f" into "A".."F".
 void FilterHexKey(qint16 &key);
-void FilterDigitKey(qint16 &key);
 
 // What a hexadecimal box keeps of a text however it was entered: hexadecimal digits in upper
 // case. With colonFields, colons too: text already in pairs ("31:52:2", "31:52") stays as it is
@@ -27,8 +26,9 @@ QString FilterHexText(const QString &text, bool colonFields);
 // Sum of bytes[from..to-1] modulo 256; 0 when from >= to. Indices outside the array count as 0.
 int ByteSum(const QByteArray &bytes, int from, int to);
 
-// UTF-16 big-endian behind one leading 0 byte (index 0). Empty text: returns 0, bytes untouched.
-// Lets pending events run after each code unit, as the window code expects.
+// The UCS-2 text towards the modules: UTF-16 code units, high byte first ("中A" -> 4E 2D 00 41).
+QByteArray Ucs2Bytes(const QString &text);
+// The same behind one leading 0 byte (index 0). Empty text: returns 0, bytes untouched.
 qint16 TextToUcs2Bytes(QByteArray &bytes, const QString &text);
 
 // Bytes as the user sees them: "1A:2A:" (two upper-case digits and ":" per byte).

@@ -2,7 +2,7 @@
 // however the line cuts them up, the end of the connect, and what it does with bad input.
 
 #include "connect/ConnectParser.h"
-#include "core/ConnectTimers.h"
+#include "connect/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "support/TestSupport.h"

@@ -1,8 +1,9 @@
 // The connect dialog frmZ40MOD: connecting and cancelling, open failures, the time-out path,
 // the end of a connect through the parser, and the mode switches of "工作方式选择".
 
+#include "app/AppWindows.h"
+#include "connect/ConnectTimers.h"
 #include "connect/ui/frmZ40MOD.h"
-#include "core/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/serial/PortMap.h"
 #include "core/ui/MainWindow.h"
@@ -115,27 +116,6 @@ private Q_SLOTS:
         recorder.reset();
         Windows::unloadAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void portChoice_data()
-    {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("buddy");
-        QTest::newRow("port") << "串口号"
-                              << "Combo1";
-        QTest::newRow("baud rate") << "波特率"
-                                   << "Combo2";
-    }
-
-    void portChoice()
-    {
-        QFETCH(QString, caption);
-        QLabel *label = nullptr;
-        for (QLabel *l : w->findChildren<QLabel *>())
-            if (l->text() == caption)
-                label = l;
-        QVERIFY(label && label->buddy());
-        QTEST(label->buddy()->objectName(), "buddy");
     }
 
     void deviceLabel_data()

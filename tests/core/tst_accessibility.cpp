@@ -1,5 +1,6 @@
 // Screen readers and the keyboard: every input control of every window and tab page has a name
 // and no two inputs of one page share one; the launcher opens the connect dialog without a mouse.
+#include "app/AppWindows.h"
 #include "core/ui/AccessibleNames.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WindowRegistry.h"

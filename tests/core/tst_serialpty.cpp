@@ -83,15 +83,6 @@ private Q_SLOTS:
         QVERIFY(first.isOpen());
     }
 
-    void accessRightsAreToldApart()
-    {
-        // root can open anything, so only the negative side can be checked everywhere.
-        Pty pty;
-        QString detail;
-        QVERIFY(!LacksAccessRights(pty.slave, &detail));
-        QVERIFY(!LacksAccessRights(QStringLiteral("/dev/corvane-no-such-tty"), &detail));
-    }
-
     // The other side goes away: one report, the port closed, no storm of errors, and a new
     // connect works.
     void deviceLossClosesPortOnce()

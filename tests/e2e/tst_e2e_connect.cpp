@@ -1,8 +1,9 @@
 // End to end, in real time: the virtual module on a pseudo-terminal, the real QSerialPort and the
 // real windows. Launcher -> connect dialog -> identification -> alarm window -> read-all -> the
 // parameter display shows what the module holds.
+#include "app/AppWindows.h"
 #include "connect/ConnectParser.h"
-#include "core/ConnectTimers.h"
+#include "connect/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"

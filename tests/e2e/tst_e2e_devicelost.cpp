@@ -1,7 +1,8 @@
 // End to end, in real time: the device goes away in the middle of a connect (a pseudo-terminal
 // whose other side closes, the real QSerialPort, the real connect dialog and timers).
+#include "app/AppWindows.h"
 #include "connect/ConnectParser.h"
-#include "core/ConnectTimers.h"
+#include "connect/ConnectTimers.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
 #include "core/serial/QtSerialBackend.h"

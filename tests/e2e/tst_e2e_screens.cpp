@@ -2,6 +2,7 @@
 // window reads all parameters, then the input, relay and phone-table reads fill their areas.
 // With CORVANE_SHOT_DIR set it also saves a picture of the connect dialog and of every page.
 #include "alarm/ui/frmZ41COM.h"
+#include "app/AppWindows.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/MainWindow.h"

@@ -1,5 +1,5 @@
-// The virtual module on a pseudo-terminal, reached as a serial port: by QSerialPort, by plain
-// open/read/write, and through the corvane-sim program. These exchanges run over a real
+// The virtual module on a pseudo-terminal, reached as a serial port by QSerialPort, and through
+// the corvane-sim program. These exchanges run over a real
 // terminal and wait for its bytes in real time.
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"
@@ -7,9 +7,6 @@
 #include <QProcess>
 #include <QSerialPort>
 #include <QtTest>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -33,28 +30,6 @@ QByteArray ExchangeWithSerialPort(const QString &path, const QByteArray &request
     const bool arrived = QTest::qWaitFor([&] { return got.size() >= expected; }, 3000);
     Q_UNUSED(arrived) // a short answer shows in the comparison
     port.close();
-    return got;
-}
-
-QByteArray ExchangeWithFd(const QString &path, const QByteArray &request, int expected)
-{
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return "open failed";
-    QByteArray got;
-    if (::write(fd, request.constData(), size_t(request.size())) == request.size()) {
-        const bool arrived = QTest::qWaitFor(
-            [&] {
-                char buffer[256];
-                const ssize_t n = ::read(fd, buffer, sizeof buffer);
-                if (n > 0)
-                    got.append(buffer, qsizetype(n));
-                return got.size() >= expected;
-            },
-            3000);
-        Q_UNUSED(arrived)
-    }
-    ::close(fd);
     return got;
 }
 
@@ -84,24 +59,17 @@ private Q_SLOTS:
     // program opens and closes its port.
     void sessions_data()
     {
-        QTest::addColumn<bool>("serialPort");
         QTest::addColumn<int>("chunk");
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("connect query by QSerialPort")
-            << true << 0 << hex(P "FE 03") << hex(P "FD 01 00 00");
-        QTest::newRow("read-out by QSerialPort again")
-            << true << 0 << hex(P "D1 03") << hex(P "D1 00 02");
-        QTest::newRow("connect query by a plain descriptor")
-            << false << 0 << hex(P "FE 03") << hex(P "FD 01 00 00");
+        QTest::newRow("connect query") << 0 << hex(P "FE 03") << hex(P "FD 01 00 00");
         QTest::newRow("version in pieces of 3")
-            << true << 3 << hex(P "EC 03") << hex(P "EC 20 43 56 41 4C 4D 20 56 32 2E 31 30");
-        QTest::newRow("phone table, 133 bytes, by a plain descriptor")
-            << false << 0 << hex(P "D9 01") << hex(P "D9 01 00 00") + QByteArray(120, '\0');
+            << 3 << hex(P "EC 03") << hex(P "EC 20 43 56 41 4C 4D 20 56 32 2E 31 30");
+        QTest::newRow("phone table, 133 bytes")
+            << 0 << hex(P "D9 01") << hex(P "D9 01 00 00") + QByteArray(120, '\0');
     }
     void sessions()
     {
-        QFETCH(bool, serialPort);
         QFETCH(int, chunk);
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, answer);
@@ -109,9 +77,7 @@ private Q_SLOTS:
         options.chunkSize = chunk;
         options.pieceGapMs = chunk ? 5 : 0;
         m_sim.setOptions(options);
-        const QString path = m_server.slavePath();
-        const QByteArray got = serialPort ? ExchangeWithSerialPort(path, request, answer.size())
-                                          : ExchangeWithFd(path, request, answer.size());
+        const QByteArray got = ExchangeWithSerialPort(m_server.slavePath(), request, answer.size());
         QCOMPARE(got.toHex(' '), answer.toHex(' '));
         QTest::qWait(20); // the master would report a hang-up now if the server let go
         QCOMPARE(m_server.hangups(), 0);
@@ -123,19 +89,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("answer");
         QTest::newRow("defaults") << QStringList() << hex(P "FE 03") << hex(P "FD 01 00 00");
-        QTest::newRow("active work form")
-            << QStringList{"--work-form", "active"} << hex(P "F8 03") << hex(P "F8 00 01");
-        QTest::newRow("transparent mode 2")
-            << QStringList{"--transfer", "transparent2"} << hex(P "F9 03" P "FB 03")
-            << hex(P "F9 00 00" P "FB 00 00");
-        QTest::newRow("GPRS") << QStringList{"--net", "gprs"} << hex(P "D1 03")
-                              << hex(P "D1 00 01");
-        QTest::newRow("power saving and password")
-            << QStringList{"--power-saving", "on", "--password", "on"} << hex(P "D3 03" P "A1 03")
-            << hex(P "D3 00 01" P "A1 00 03");
-        QTest::newRow("wrong preamble once")
-            << QStringList{"--fault", "preamble"} << hex(P "F8 03" P "F8 03")
-            << hex("1A 2A 3A 4A 5A 6A 7A 8B F8 00 00" P "F8 00 00");
         QTest::newRow("noise, delayed, in pieces")
             << QStringList{"--fault", "noise:always", "--delay", "50", "--chunk", "4"}
             << hex(P "F8 03") << hex("FF 00 55 AA" P "F8 00 00");
@@ -165,11 +118,9 @@ private Q_SLOTS:
     void programRefusesBadOptions_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("work form") << QStringList{"--work-form", "sideways"};
-        QTest::newRow("transfer") << QStringList{"--transfer", "transparent3"};
-        QTest::newRow("delay") << QStringList{"--delay", "soon"};
-        QTest::newRow("fault") << QStringList{"--fault", "static"};
-        QTest::newRow("fault mode") << QStringList{"--fault", "noise:often"};
+        for (const char *option : {"--work-form=sideways", "--transfer=transparent3",
+                                   "--delay=soon", "--fault=static", "--fault=noise:often"})
+            QTest::newRow(option) << QStringList{QString::fromLatin1(option)};
     }
     void programRefusesBadOptions()
     {

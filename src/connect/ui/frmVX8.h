@@ -20,6 +20,10 @@ public:
     explicit frmVX8(QWidget *parent = nullptr);
     ~frmVX8() override;
 
+    // The state of a module not yet identified, after the restart wait: both work-mode options
+    // cleared and disabled, port and baud choosable, "连接" and "退出" enabled, "断开" disabled.
+    void resetIdentity();
+
 private:
     void onConnect();
     void onDisconnect();

@@ -3,7 +3,7 @@
 #include "ui_frmZ40MOD.h"
 
 #include "connect/ConnectParser.h"
-#include "core/ConnectTimers.h"
+#include "connect/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"

@@ -1,23 +1,16 @@
 #pragma once
 // The main window "main": a multiple-document frame with the menu bar, the status bar
-// StatusBar1 and the start-up timer Timer1 that shows the launcher. The serial port (Link()) and
-// the connect timers (MainTimers()) belong to it; it installs what the timers do to the window
-// that started a connection.
-
-#include "core/ConnectTimers.h"
+// StatusBar1 and the start-up timer Timer1 that shows the launcher. Menu entries that open other
+// windows are announced as signals; the application connects them (see setWiring()).
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 
 class QAction;
-class QActionGroup;
 class QLabel;
 class QMdiArea;
 class QMenu;
-
-// What the connect timers do to the window that started a connection (frmZ40MOD for ProtocolId
-// 100, frmVX8 for 110), addressed by name; a window that is not loaded is left alone.
-ConnectTimers::Hooks WindowTimerHooks();
 
 class MainWindow : public QMainWindow
 {
@@ -33,6 +26,14 @@ public:
 
     // The loaded main window, or nullptr.
     static MainWindow *instance();
+    // Run at the end of every main window's constructor: the application connects the menu
+    // signals to the windows they open. An empty function removes it.
+    static void setWiring(std::function<void(MainWindow *)> wiring);
+
+    // For other windows: status-bar panel 1..3 and the visibility of "短信发送方式" of the loaded
+    // main window; nothing when there is none.
+    static void setStatusText(int panel, const QString &text);
+    static void setSmsMannerVisible(bool visible);
 
     // Status-bar panels 1 to 3, the whole text (resource label and value).
     void setStatusPanel(int panel, const QString &text);
@@ -40,23 +41,30 @@ public:
 
     // Which entry of "短信发送方式" is checked (always exactly one).
     SmsMode smsMode() const;
-    // Chooses an entry as the user does: checks it and empties Text21(1) of frmZ41COM.
+    // Chooses an entry as the user does: checks it and asks for the alarm window's send box to
+    // be emptied (clearSendRequested).
     void chooseSmsMode(SmsMode mode);
     // The alarm-module window shows the menu while it is open and hides it again.
     void showSmsMannerMenu(bool visible);
     bool isSmsMannerMenuVisible() const;
 
-    // Menu operations of "工具(&T)".
-    void openAddressTool(bool variantK);
-    void openUnicodeConverter();
-
     QMdiArea *mdiArea() const { return m_mdi; }
     // Rebuilds the entries of the menu "窗口" from the open child windows.
     void refreshWindowList();
+    // Checks the entry of the current child window only.
+    void markActiveWindow();
 
     // Shows the launcher 100 ms after start-up; its tick handler, public for tests.
     QTimer Timer1;
     void onTimer1();
+
+Q_SIGNALS:
+    // "计算地址" (variantK false) and "计算地址K" (true) of the menu "工具(&T)".
+    void addressToolRequested(bool variantK);
+    // "Unicode码转换" of the menu "工具(&T)".
+    void unicodeConverterRequested();
+    // A new sending mode was chosen: the text typed for the old one does not fit it.
+    void clearSendRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -69,7 +77,6 @@ private:
     QMdiArea *m_mdi = nullptr;
     QMenu *m_smsManner = nullptr;
     QMenu *m_windows = nullptr;
-    QActionGroup *m_smsGroup = nullptr;
     QAction *m_chinese = nullptr;
     QAction *m_english = nullptr;
     QAction *m_hex = nullptr;

@@ -122,10 +122,13 @@ void showChild(QWidget *window)
     }
 }
 
-void centerOverMain(QWidget *window)
+namespace {
+
+// Puts the window's frame over the middle of the main window (or of the screen) and inside the
+// screen. Before the first show the frame is the window's own size; after it, the decorations
+// count too.
+void PlaceCentred(QWidget *window)
 {
-    if (!window || !window->isWindow() || window->testAttribute(Qt::WA_Moved))
-        return;
     QRect host;
     if (QWidget *mainWindow = find(QStringLiteral("main")); mainWindow && mainWindow->isVisible())
         host = mainWindow->frameGeometry();
@@ -133,9 +136,28 @@ void centerOverMain(QWidget *window)
         host = screen->availableGeometry();
     if (host.isEmpty())
         return;
-    QRect frame(QPoint(0, 0), window->size());
+    // The size it will be shown with: a layout may need more than the form's design size.
+    window->resize(window->size().expandedTo(window->minimumSizeHint()));
+    QRect frame(QPoint(0, 0), window->frameGeometry().size());
     frame.moveCenter(host.center());
+    // Never past the edge of the screen, whatever the main window's place.
+    if (QScreen *screen = window->screen()) {
+        const QRect visible = screen->availableGeometry();
+        frame.moveRight(qMin(frame.right(), visible.right()));
+        frame.moveBottom(qMin(frame.bottom(), visible.bottom()));
+        frame.moveLeft(qMax(frame.left(), visible.left()));
+        frame.moveTop(qMax(frame.top(), visible.top()));
+    }
     window->move(frame.topLeft());
+}
+
+} // namespace
+
+void centerOverMain(QWidget *window)
+{
+    if (!window || !window->isWindow() || window->testAttribute(Qt::WA_Moved))
+        return;
+    PlaceCentred(window);
 }
 
 void showModal(QWidget *window)
@@ -144,9 +166,13 @@ void showModal(QWidget *window)
         return;
     if (!window->isWindow())
         window->setWindowFlag(Qt::Window, true);
-    centerOverMain(window);
+    const bool place = !window->testAttribute(Qt::WA_Moved);
+    if (place)
+        PlaceCentred(window);
     window->setWindowModality(Qt::ApplicationModal);
     window->show();
+    if (place)
+        PlaceCentred(window);
     window->raise();
     window->activateWindow();
 }

@@ -59,8 +59,8 @@ void centerOverMain(QWidget *window);
 #include <functional>
 namespace Windows {
 // Name-based creation for windows whose class the caller does not know (the launcher opening
-// the connect dialog, the timers touching frmVX8). RegisterWindows() installs every factory; an
-// empty function removes the name's factory again.
+// the connect dialog, the timers touching frmVX8). The application registers every window's
+// factory at start-up; an empty function removes the name's factory again.
 void registerFactory(const QString &name, std::function<QWidget *()> factory);
 // Like get<T>() by name; nullptr when no factory is registered under that name.
 QWidget *get(const QString &name);
@@ -71,6 +71,3 @@ template <class C> C *control(const QString &window, const QString &name)
     return w ? w->findChild<C *>(name) : nullptr;
 }
 } // namespace Windows
-
-// Registers the factories of all windows of the program (called by main and by tests).
-void RegisterWindows();

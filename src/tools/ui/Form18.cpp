@@ -30,8 +30,6 @@ void Form18::convert()
     // An empty text leaves the one-element array.
     m_bytes = QByteArray(1, '\0');
     TextToUcs2Bytes(m_bytes, ui->Text1->text());
-    if (!self)
-        return;
 
     QString result = QStringLiteral("0x");
     for (int i = 1; i < m_bytes.size(); ++i) {

@@ -1,62 +1,13 @@
-#include "tools/ui/Form19.h"
+#include "connect/ui/Form19.h"
 
+#include "connect/ui/frmVX8.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
 #include "ui_Form19.h"
 
-#include <QButtonGroup>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QKeyEvent>
-#include <QPushButton>
-#include <QRadioButton>
-
-namespace {
-
-void SetEnabled(QWidget *window, const char *name, bool enabled)
-{
-    if (auto *control = window->findChild<QWidget *>(QLatin1String(name)))
-        control->setEnabled(enabled);
-}
-
-// Clears an option button even when it is the checked one of an exclusive set, which Qt
-// otherwise refuses.
-void Unselect(QWidget *window, const char *name)
-{
-    auto *option = window->findChild<QAbstractButton *>(QLatin1String(name));
-    if (!option || !option->isChecked())
-        return;
-    QButtonGroup *group = option->group();
-    const bool groupExclusive = group && group->exclusive();
-    const bool autoExclusive = option->autoExclusive();
-    if (groupExclusive)
-        group->setExclusive(false);
-    option->setAutoExclusive(false);
-    option->setChecked(false);
-    option->setAutoExclusive(autoExclusive);
-    if (groupExclusive)
-        group->setExclusive(true);
-}
-
-// frmVX8 as for a module that has not been identified: the user connects again.
-void ResetIdentityWindow()
-{
-    QWidget *vx8 = Windows::get(QStringLiteral("frmVX8"));
-    if (!vx8)
-        return;
-    SetEnabled(vx8, "Option1", false);
-    SetEnabled(vx8, "Option2", false);
-    Unselect(vx8, "Option1");
-    Unselect(vx8, "Option2");
-    SetEnabled(vx8, "Combo1", true);
-    SetEnabled(vx8, "Combo2", true);
-    SetEnabled(vx8, "Command1_0", true);
-    SetEnabled(vx8, "Command1_1", false);
-    SetEnabled(vx8, "Command1_2", true);
-}
-
-} // namespace
 
 Form19::Form19(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::Form19>())
 {
@@ -94,7 +45,8 @@ void Form19::onTimer1()
         return;
     }
     Timer1.stop();
-    ResetIdentityWindow();
+    // The user connects to the restarted module again.
+    Windows::get<frmVX8>()->resetIdentity();
     Windows::unloadWindow(this);
 }
 

@@ -1,6 +1,7 @@
 // The main window's connect timers: the connect query, the give-up after 2 s, the five read-out
 // queries one per second, and what they do to the window that started the connection.
-#include "core/ConnectTimers.h"
+#include "app/AppWindows.h"
+#include "connect/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/MainWindow.h"
@@ -81,21 +82,10 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    void startState()
-    {
-        QCOMPARE(m_timers->Timer5.interval(), 1000);
-        QCOMPARE(m_timers->Timer8.interval(), 0);
-        QCOMPARE(m_timers->Timer9.interval(), 2000);
-        QCOMPARE(m_timers->Timer11.interval(), 100);
-        QVERIFY(!m_timers->Timer5.isActive());
-        QVERIFY(!m_timers->Timer8.isActive());
-        QVERIFY(!m_timers->Timer9.isActive());
-        QVERIFY(!m_timers->Timer11.isActive());
-    }
-
     // Connect query 100 ms after the connect operation, then the 2 s guard.
     void connectQuery()
     {
+        QVERIFY(!m_timers->Timer8.isActive() && !m_timers->Timer9.isActive());
         ReadSeqStep = 4;
         m_timers->armConnect();
         QCOMPARE(ReadSeqStep, qint16(0));
@@ -107,34 +97,6 @@ private Q_SLOTS:
         QVERIFY(!m_timers->Timer8.isActive());
         QVERIFY(m_timers->Timer9.isActive());
         QCOMPARE(m_timers->Timer9.interval(), 2000);
-    }
-
-    void readOutFrames_data()
-    {
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<int>("nextStep");
-        QTest::newRow("step 0") << 0 << QByteArray::fromHex("1A2A3A4A5A6A7A8AF803") << 1;
-        QTest::newRow("step 1") << 1 << QByteArray::fromHex("1A2A3A4A5A6A7A8AF903") << 2;
-        QTest::newRow("step 2") << 2 << QByteArray::fromHex("1A2A3A4A5A6A7A8AEC03") << 3;
-        QTest::newRow("step 3") << 3 << QByteArray::fromHex("1A2A3A4A5A6A7A8AD603") << 4;
-        QTest::newRow("step 4") << 4 << QByteArray::fromHex("1A2A3A4A5A6A7A8AD103") << 5;
-        QTest::newRow("step 6 sends nothing") << 6 << QByteArray() << 6;
-        QTest::newRow("negative step sends nothing") << -1 << QByteArray() << -1;
-    }
-    void readOutFrames()
-    {
-        QFETCH(int, step);
-        QFETCH(QByteArray, frame);
-        QFETCH(int, nextStep);
-        ProtocolId = ProtocolConnect;
-        ReadSeqStep = qint16(step);
-        m_timers->noticeReceived();
-        m_timers->onTimer11();
-        QCOMPARE(m_line->takeWritten(), frame);
-        QCOMPARE(int(ReadSeqStep), nextStep);
-        QVERIFY(m_timers->Timer11.isActive());
-        QCOMPARE(m_timers->Timer11.interval(), 1000);
     }
 
     // The first read-out tick comes 100 ms after the notice; every later one, and the first one
@@ -218,7 +180,6 @@ private Q_SLOTS:
         QTest::newRow("connect dialog") << 100 << "frmZ40MOD" << true;
         QTest::newRow("VX8 window") << 110 << "frmVX8" << true;
         QTest::newRow("VX8 window, port already closed") << 110 << "frmVX8" << false;
-        QTest::newRow("other protocol: no window") << 101 << "" << true;
     }
     // Two seconds without the notice: message, waiting bytes read away (at most the read
     // length), the port closed and the starting window's controls enabled again.

@@ -1,4 +1,4 @@
-#include "core/ConnectTimers.h"
+#include "connect/ConnectTimers.h"
 
 #include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
