@@ -10,6 +10,12 @@
 
 #define P "1A2A3A4A5A6A7A8A "
 
+// "a|b|c" as a list.
+static QStringList L(const char *items)
+{
+    return QString::fromUtf8(items).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+}
+
 namespace {
 
 QString times(int n, const char *text)
@@ -45,17 +51,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box"); // the one message expected, if any
         const QString none;
         QTest::newRow("input: UCS-2 texts, count and relay in the last bytes")
-            << QStringList{"Combo5=#0",
-                           "Text15=设备已关闭\r\n",
-                           "Text17=设备已开启\r\n",
-                           "Option9=1",
-                           "Check1=1",
-                           "Check2=0",
-                           "Text16=15",
-                           "Option11=1",
-                           "Option15=1",
-                           "Text20=3",
-                           "Combo7=#2"}
+            << L("Combo5=#0|Text15=设备已关闭\r\n|Text17=设备已开启\r\n|Option9=1|Check1=1|Check2="
+                 "0|Text16=15|Option11=1|Option15=1|Text20=3|Combo7=#2")
             << "Command16"
             << frameOf(199, {{0, P "B4 01 00 6C 02 01 01 0E 0E"},
                              {17, "8BBE59075DF2517395ED000D000A"},
@@ -81,9 +78,8 @@ private Q_SLOTS:
             << frameOf(199, {{0, P "B4 01 03 04 00 00 00 5A 00"}, {17, "4E2D", 45}, {197, "03 08"}})
             << none;
         QTest::newRow("relay: UCS-2 texts, level")
-            << QStringList{"Combo6=#0",  "Text12=设备关", "Text8=设备开", "Option16=1",
-                           "Text10=0",   "Text14=0",      "Check5=0",     "Text18=",
-                           "Option22=1", "Option23=1",    "Check6=0"}
+            << L("Combo6=#0|Text12=设备关|Text8=设备开|Option16=1|Text10=0|Text14=0|Check5=0|"
+                 "Text18=|Option22=1|Option23=1|Check6=0")
             << "Command13"
             << frameOf(141, {{0, P "B5 01 00 82 01 00 00 00 00 06 06"},
                              {19, "8BBE59075173"},
@@ -109,9 +105,8 @@ private Q_SLOTS:
                              {139, "01"}})
             << none;
         QTest::newRow("relay: level sends no delays")
-            << QStringList{"Combo6=#2", "Text12=OFF", "Text8=ON",   "Option16=1",
-                           "Text10=9",  "Text14=9",   "Check5=1",   "Option19=1",
-                           "Text18=12", "Option21=1", "Option24=1", "Check6=0"}
+            << L("Combo6=#2|Text12=OFF|Text8=ON|Option16=1|Text10=9|Text14=9|Check5=1|Option19=1|"
+                 "Text18=12|Option21=1|Option24=1|Check6=0")
             << "Command13"
             << frameOf(141,
                        {{0, P "B5 01 02 8B 01 01 0C 00 00 83 82"}, {19, "4F4646"}, {79, "4F4E"}})
@@ -128,45 +123,39 @@ private Q_SLOTS:
         QTest::newRow("phone table: clear, confirmed")
             << QStringList{} << "Command24" << hex(P "D9 04 01")
             << "您确定要清空号码表吗？操作无法恢复！";
-        QTest::newRow("A1 both") << QStringList{"Check4=1", "Check3=1"} << "Command1"
-                                 << hex(P "A1 01 03") << none;
+        QTest::newRow("A1 both") << L("Check4=1|Check3=1") << "Command1" << hex(P "A1 01 03")
+                                 << none;
         QTest::newRow("A1 receive only, on 不需要")
-            << QStringList{"Check4=0", "Check3=1"} << "Option2" << hex(P "A1 01 02") << none;
+            << L("Check4=0|Check3=1") << "Option2" << hex(P "A1 01 02") << none;
         QTest::newRow("F1 lower case, no last colon")
-            << QStringList{"Text1=ab:cd:ef:01"} << "Command2" << hex(P "F1 01 AB CD EF 01") << none;
-        QTest::newRow("A2 first digit 9") << QStringList{"Text2=90123456789"} << "Command3"
-                                          << hex(P "A2 01 01 01 23 45 67 89") << none;
-        QTest::newRow("E2") << QStringList{"Text3=0f:e0:"} << "Command4" << hex(P "E2 01 0F E0")
-                            << none;
-        QTest::newRow("A3 60 s") << QStringList{"Text4=60"} << "Command7"
-                                 << hex(P "A3 01 00 00 2E E0") << none;
+            << L("Text1=ab:cd:ef:01") << "Command2" << hex(P "F1 01 AB CD EF 01") << none;
+        QTest::newRow("A2 first digit 9")
+            << L("Text2=90123456789") << "Command3" << hex(P "A2 01 01 01 23 45 67 89") << none;
+        QTest::newRow("E2") << L("Text3=0f:e0:") << "Command4" << hex(P "E2 01 0F E0") << none;
+        QTest::newRow("A3 60 s") << L("Text4=60") << "Command7" << hex(P "A3 01 00 00 2E E0")
+                                 << none;
         QTest::newRow("A3 0.004 s is one unit")
-            << QStringList{"Text4=0.004"} << "Command7" << hex(P "A3 01 00 00 00 01") << none;
-        QTest::newRow("A3 at the top") << QStringList{"Text4=21474836.475"} << "Command7"
-                                       << hex(P "A3 01 FF FF FF FF") << none;
-        QTest::newRow("D1 SMS model")
-            << QStringList{"Option3=1"} << "Command9" << hex(P "D1 01 02") << none;
-        QTest::newRow("D1 GPRS model")
-            << QStringList{"Option4=1"} << "Command9" << hex(P "D1 01 01") << none;
-        QTest::newRow("D1 neither")
-            << QStringList{"-Option3"} << "Command9" << QByteArray() << none;
+            << L("Text4=0.004") << "Command7" << hex(P "A3 01 00 00 00 01") << none;
+        QTest::newRow("A3 at the top")
+            << L("Text4=21474836.475") << "Command7" << hex(P "A3 01 FF FF FF FF") << none;
+        QTest::newRow("D1 SMS model") << L("Option3=1") << "Command9" << hex(P "D1 01 02") << none;
+        QTest::newRow("D1 GPRS model") << L("Option4=1") << "Command9" << hex(P "D1 01 01") << none;
+        QTest::newRow("D1 neither") << L("-Option3") << "Command9" << QByteArray() << none;
         QTest::newRow("D5") << QStringList{} << "Command18" << hex(P "D5 01") << none;
-        QTest::newRow("F2 19200") << QStringList{"Combo3=19200bps"} << "Command6"
-                                  << hex(P "F2 01 08") << none;
+        QTest::newRow("F2 19200") << L("Combo3=19200bps") << "Command6" << hex(P "F2 01 08")
+                                  << none;
         QTest::newRow("F2 14400 typed")
-            << QStringList{"Combo3=14400bps"} << "Command6" << hex(P "F2 01 07") << none;
+            << L("Combo3=14400bps") << "Command6" << hex(P "F2 01 07") << none;
         QTest::newRow("AC modes, none for an empty box")
-            << QStringList{"Combo9_0=#0", "Combo9_1=#1",  "Combo9_2=#2", "Combo9_3=#-1",
-                           "Combo9_4=#0", "Combo9_5=#-1", "Combo9_6=#1", "Combo9_7=#2"}
+            << L("Combo9_0=#0|Combo9_1=#1|Combo9_2=#2|Combo9_3=#-1|Combo9_4=#0|Combo9_5=#-1|Combo9_"
+                 "6=#1|Combo9_7=#2")
             << "Command26_1" << hex(P "AC 01 01 02 03 00 01 00 02 03") << "指令发送成功";
         QTest::newRow("AC read") << QStringList{} << "Command26_0" << hex(P "AC 03") << none;
-        QTest::newRow("98 state of DI6")
-            << QStringList{"Combo5=#6"} << "Command25" << hex(P "98 06") << none;
+        QTest::newRow("98 state of DI6") << L("Combo5=#6") << "Command25" << hex(P "98 06") << none;
         QTest::newRow("99 close Do3")
-            << QStringList{"Combo8=#3"} << "Command27_0" << hex(P "99 03 01") << none;
+            << L("Combo8=#3") << "Command27_0" << hex(P "99 03 01") << none;
         QTest::newRow("99 open Do3 on the second click")
-            << QStringList{"Combo8=#3", "Command27_0!"} << "Command27_0" << hex(P "99 03 00")
-            << none;
+            << L("Combo8=#3|Command27_0!") << "Command27_0" << hex(P "99 03 00") << none;
     }
     void writes()
     {
@@ -197,38 +186,34 @@ private Q_SLOTS:
         QTest::newRow("input, 46 Chinese characters")
             << QStringList{"Text17=" + times(46, "中"), "Option15=1", "Text20=1"} << "Command16"
             << tooLong;
-        QTest::newRow("input, count 256") << QStringList{"Text20=256"} << "Command16" << count;
+        QTest::newRow("input, count 256") << L("Text20=256") << "Command16" << count;
         QTest::newRow("input, count 255.5 rounds to 256")
-            << QStringList{"Text20=255.5"} << "Command16" << count;
-        QTest::newRow("input, no channel") << QStringList{"Combo5=#-1"} << "Command16"
+            << L("Text20=255.5") << "Command16" << count;
+        QTest::newRow("input, no channel") << L("Combo5=#-1") << "Command16"
                                            << "请指定要设置的DI通道0-7";
-        QTest::newRow("input state, no channel") << QStringList{"Combo5=#-1"} << "Command25"
+        QTest::newRow("input state, no channel") << L("Combo5=#-1") << "Command25"
                                                  << "请指定要读取的DI通道0-7";
         QTest::newRow("relay, 61 English characters")
             << QStringList{"Text12=" + times(61, "x"), "Option21=1"} << "Command13" << tooLong;
         QTest::newRow("relay, 31 Chinese characters")
             << QStringList{"Text8=" + times(31, "开"), "Option23=1"} << "Command13" << tooLong;
-        QTest::newRow("relay, no channel") << QStringList{"Combo6=#-1"} << "Command13"
+        QTest::newRow("relay, no channel") << L("Combo6=#-1") << "Command13"
                                            << "请指定要设置的Do通道0-7";
-        QTest::newRow("password of three fields")
-            << QStringList{"Text1=31:52:24:"} << "Command2" << password;
-        QTest::newRow("password with G")
-            << QStringList{"Text1=31:5G:24:08:"} << "Command2" << password;
-        QTest::newRow("receiver as designed")
-            << QStringList{"Text2=***********"} << "Command3" << receiver;
-        QTest::newRow("receiver of 10 digits")
-            << QStringList{"Text2=1380013800"} << "Command3" << receiver;
-        QTest::newRow("address of one field") << QStringList{"Text3=1A:"} << "Command4" << address;
-        QTest::newRow("negative restart time") << QStringList{"Text4=-1"} << "Command7" << restart;
+        QTest::newRow("password of three fields") << L("Text1=31:52:24:") << "Command2" << password;
+        QTest::newRow("password with G") << L("Text1=31:5G:24:08:") << "Command2" << password;
+        QTest::newRow("receiver as designed") << L("Text2=***********") << "Command3" << receiver;
+        QTest::newRow("receiver of 10 digits") << L("Text2=1380013800") << "Command3" << receiver;
+        QTest::newRow("address of one field") << L("Text3=1A:") << "Command4" << address;
+        QTest::newRow("negative restart time") << L("Text4=-1") << "Command7" << restart;
         QTest::newRow("restart time of 2^32 units")
-            << QStringList{"Text4=21474836.48"} << "Command7" << restart;
+            << L("Text4=21474836.48") << "Command7" << restart;
         QTest::newRow("empty phone table") << QStringList{} << "Command11"
                                            << "您输入的电话号码表不完整";
         QTest::newRow("wake delay above 65535 counts")
-            << QStringList{"Option5=1", "Text11=26214001"} << "Command14"
+            << L("Option5=1|Text11=26214001") << "Command14"
             << "醒后延时应在0到26214000毫秒之间";
         QTest::newRow("parameter on a closed port")
-            << QStringList{"Link=closed"} << "Command2"
+            << L("Link=closed") << "Command2"
             << "串口没有打开，参数无法发送。请先连接模块：在连接窗口中选择串口和波特率，再点击“连接"
                "”。";
     }
@@ -271,49 +256,40 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shownAfter");
         QTest::addColumn<QString>("box");
         const QStringList three = added({"13800000001", "13900000002", "15000000003"});
-        QTest::newRow("interval above 2550")
-            << QStringList{"Text16=2551"} << QStringList{"Text16=2550"} << "";
-        QTest::newRow("negative interval")
-            << QStringList{"Text16=-5"} << QStringList{"Text16=0"} << "";
-        QTest::newRow("relay delay above 250")
-            << QStringList{"Text10=300"} << QStringList{"Text10=250"} << "";
-        QTest::newRow("negative reply delay")
-            << QStringList{"Text18=-5"} << QStringList{"Text18=0"} << "";
+        QTest::newRow("interval above 2550") << L("Text16=2551") << L("Text16=2550") << "";
+        QTest::newRow("negative interval") << L("Text16=-5") << L("Text16=0") << "";
+        QTest::newRow("relay delay above 250") << L("Text10=300") << L("Text10=250") << "";
+        QTest::newRow("negative reply delay") << L("Text18=-5") << L("Text18=0") << "";
         QTest::newRow("level change clears the interval")
-            << QStringList{"Option9=1", "Text16=120", "Option13!"} << QStringList{"Text16=0"} << "";
+            << L("Option9=1|Text16=120|Option13!") << L("Text16=0") << "";
         QTest::newRow("encoding under high level keeps it")
-            << QStringList{"Option9=1", "Text16=120", "Option12!"} << QStringList{"Text16=120"}
-            << "";
+            << L("Option9=1|Text16=120|Option12!") << L("Text16=120") << "";
         QTest::newRow("level output clears the delays")
-            << QStringList{"Option17=1", "Text10=7", "Text14=9", "Option16!"}
-            << QStringList{"Text10=0", "Text14=0"} << "";
+            << L("Option17=1|Text10=7|Text14=9|Option16!") << L("Text10=0|Text14=0") << "";
         QTest::newRow("pulse lifts a zero delay to 1")
-            << QStringList{"Option16=1", "Text10=4", "Text14=0", "Option17!"}
-            << QStringList{"Text10=4", "Text14=1"} << "";
+            << L("Option16=1|Text10=4|Text14=0|Option17!") << L("Text10=4|Text14=1") << "";
         QTest::newRow("ASCII alarm text is English")
-            << QStringList{"Text15=Door", "Text17=Door 开"}
-            << QStringList{"Option12=1", "Option15=1"} << "";
+            << L("Text15=Door|Text17=Door 开") << L("Option12=1|Option15=1") << "";
         QTest::newRow("Chinese control text is Chinese")
-            << QStringList{"Text12=ON 开", "Text8=ON"} << QStringList{"Option22=1", "Option24=1"}
-            << "";
+            << L("Text12=ON 开|Text8=ON") << L("Option22=1|Option24=1") << "";
         QTest::newRow("reading the input record clears the area")
-            << QStringList{"Text16=30", "Check1=1", "Option13=1", "Command17!"}
-            << QStringList{"Text16=", "Check1=0", "Option9=1"} << "";
+            << L("Text16=30|Check1=1|Option13=1|Command17!") << L("Text16=|Check1=0|Option9=1")
+            << "";
         QTest::newRow("move the last number up")
-            << three + QStringList{"Grid=#2", "Command20!"}
-            << QStringList{"Grid=13800000001,15000000003,13900000002", "Text9=15000000003"} << "";
+            << three + L("Grid=#2|Command20!")
+            << L("Grid=13800000001,15000000003,13900000002|Text9=15000000003") << "";
         QTest::newRow("move the first number down")
-            << three + QStringList{"Grid=#0", "Command22!"}
-            << QStringList{"Grid=13900000002,13800000001,15000000003"} << "";
-        QTest::newRow("duplicate number") << three + added({"13900000002"})
-                                          << QStringList{"Grid=13800000001,13900000002,15000000003"}
-                                          << "电话号码有重复，请检查电话号码";
+            << three + L("Grid=#0|Command22!") << L("Grid=13900000002,13800000001,15000000003")
+            << "";
+        QTest::newRow("duplicate number")
+            << three + added({"13900000002"}) << L("Grid=13800000001,13900000002,15000000003")
+            << "电话号码有重复，请检查电话号码";
         QTest::newRow("ten digits")
-            << added({"1391234567"}) << QStringList{"Grid="} << "您输入的电话号码不正确";
+            << added({"1391234567"}) << L("Grid=") << "您输入的电话号码不正确";
         QStringList twenty;
         for (int i = 0; i < 20; ++i)
             twenty << QStringLiteral("138000000%1").arg(i, 2, 10, QLatin1Char('0'));
-        QTest::newRow("21st number") << added(twenty + QStringList{"18912345678"})
+        QTest::newRow("21st number") << added(twenty + L("18912345678"))
                                      << QStringList{"Grid=" + twenty.join(',')} << "号码表已满";
     }
     void ownControls()
