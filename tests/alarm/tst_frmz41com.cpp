@@ -84,6 +84,10 @@ private Q_SLOTS:
             "Option10=1|Check1=1|Text16=100", "读取参数成功");
         row("B4 read, checksum off by one", "Combo5=#2|Command17!", hex(P "B4 00 04 0D 01 01 0A"),
             "Option10=0|Text16=", "读取参数失败");
+        // A record without group sending clears a ticked box; relay 1 is the first list entry.
+        row("B4 read, group 0 and relay 1", "Check1=1|Combo7=#5",
+            hex(P "B4 00 BC 01") + QByteArray(186, '\0') + hex("01"), "Check1=0|Combo7=0",
+            "读取参数成功");
     }
     void replies()
     {
