@@ -10,12 +10,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-namespace {
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-} // namespace
+#define P "1A2A3A4A5A6A7A8A "
 
 class tst_ConnectParser : public QObject
 {
@@ -31,15 +26,29 @@ class tst_ConnectParser : public QObject
             t->stop();
     }
 
-    // Sends bytes in pieces: 0 whole, 1 one byte at a time, any other value seeds random pieces.
-    void feed(const QByteArray &bytes, int mode)
+    // What the parser leaves behind; work and tm (transfer mode) start at 55; waiting: the bytes
+    // left unread / the count the port waits for.
+    QString state() const
     {
-        QRandomGenerator random{quint32(mode)};
-        for (int at = 0; at < bytes.size();) {
-            const int size = mode == 0 ? bytes.size() : mode == 1 ? 1 : 1 + random.bounded(13);
-            backend->inject(bytes.mid(at, size));
-            at += size;
-        }
+        QStringList on;
+        for (int n : {5, 9, 11})
+            if ((n == 5   ? MainTimers().Timer5
+                 : n == 9 ? MainTimers().Timer9
+                          : MainTimers().Timer11)
+                    .isActive())
+                on << QString::number(n);
+        return QStringList{"info=" + ModuleInfo.toHex(),
+                           "work=" + QString::number(WorkFormFlag, 16),
+                           "tm=" + QString::number(TransferModeFlag, 16),
+                           "net=" + QString::number(ModuleNetMode),
+                           "ver=" + ModuleVersion,
+                           "step=" + QString::number(RxStep),
+                           "timers=" + on.join('/'),
+                           "dtr=" + QString::number(backend->dtr()),
+                           "waiting=" + QString::number(Link().bytesWaiting()) + '/' +
+                               QString::number(Link().threshold()),
+                           "calls=" + calls.join(',')}
+            .join(' ');
     }
 
 private Q_SLOTS:
@@ -58,9 +67,9 @@ private Q_SLOTS:
         InstallConnectParser();
         ProtocolId = ProtocolConnect;
         RxStep = 0;
+        WorkFormFlag = TransferModeFlag = 0x55;
         Link().setThreshold(1);
     }
-
     void cleanup()
     {
         stopTimers();
@@ -68,143 +77,72 @@ private Q_SLOTS:
         SetMessageHandler({});
     }
 
-    void wholeConversation_data()
+    // Each row is sent whole and one byte at a time (the whole conversation also in random
+    // pieces), with the timer that runs when it comes: 9 the connect query, 11 the read-out.
+    void replies_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("whole") << 0;
-        QTest::newRow("byte by byte") << 1;
-        QTest::newRow("random pieces, seed 7") << 7;
-        QTest::newRow("random pieces, seed 1234") << 1234;
-        QTest::newRow("random pieces, seed 99991") << 99991;
-    }
-
-    void wholeConversation()
-    {
-        QFETCH(int, mode);
-        MainTimers().Timer9.start(); // the connect query went out
-        feed(hex("1A2A3A4A5A6A7A8A FD 01 02 80 1A2A3A4A5A6A7A8A F8 03 01"
-                 "1A2A3A4A5A6A7A8A F9 03 02"
-                 "1A2A3A4A5A6A7A8A EC 56 34 2E 30 2D 47 53 4D 32 30 30 38"
-                 "1A2A3A4A5A6A7A8A D6 03 07 1A2A3A4A5A6A7A8A D1 03 02"),
-             mode);
-
-        QCOMPARE(ModuleInfo, hex("01 02 80"));
-        QCOMPARE(WorkFormFlag, quint8(1));
-        QCOMPARE(TransferModeFlag, quint8(2));
-        QCOMPARE(ModuleVersion, QStringLiteral("V4.0-GSM2008"));
-        QCOMPARE(ModuleNetMode, quint8(2));
-        QCOMPARE(calls, QStringList({"close", "open"}));
-        QVERIFY(!MainTimers().Timer9.isActive());
-        QVERIFY(!MainTimers().Timer11.isActive());
-        QVERIFY(!MainTimers().Timer5.isActive());
-        QVERIFY(backend->dtr());
-        QCOMPARE(RxStep, qint16(0));
-        QCOMPARE(Link().threshold(), 1);
-        QCOMPARE(Link().bytesWaiting(), 0);
-    }
-
-    void notice_data()
-    {
-        QTest::addColumn<bool>("timer9Running");
+        QTest::addColumn<int>("pieces"); // 0 whole, 1 bytewise, other: seed for random pieces
+        QTest::addColumn<int>("running");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QByteArray>("moduleInfo");
-        QTest::addColumn<bool>("timer11Running");
-        QTest::addColumn<bool>("timer5Running");
-        QTest::addColumn<int>("workForm");
-        QTest::addColumn<int>("step");
-
-        const QByteArray none;
-        QTest::newRow("answers the connect query") << true << hex("1A2A3A4A5A6A7A8A FD 01 02 80")
-                                                   << hex("01 02 80") << true << false << 0 << 0;
-        QTest::newRow("answer cut after one byte")
-            << true << hex("1A2A3A4A5A6A7A8A FD 01") << none << false << true << 0 << 3;
-        QTest::newRow("on its own: waits for one byte")
-            << false << hex("1A2A3A4A5A6A7A8A FD") << none << false << false << 0 << 9;
-        QTest::newRow("on its own: one byte, then the next frame")
-            << false << hex("1A2A3A4A5A6A7A8A FD 55 1A2A3A4A5A6A7A8A F8 03 01") << none << false
-            << false << 1 << 0;
+        QTest::addColumn<QString>("state");
+        const auto row = [](const char *tag, int running, const char *bytes, const char *state,
+                            std::initializer_list<int> pieces = {0, 1}) {
+            for (int p : pieces)
+                QTest::addRow("%s, pieces %d", tag, p)
+                    << p << running << QByteArray::fromHex(bytes) << QString(state);
+        };
+        row("whole conversation", 9,
+            P "FD 01 02 80" P "F8 03 01" P "F9 03 02" P "EC 56 34 2E 30 2D 47 53 4D 32 30 30 38" P
+              "D6 03 07" P "D1 03 02",
+            "info=010280 work=1 tm=2 net=2 ver=V4.0-GSM2008 step=0 timers= dtr=1 waiting=0/1 "
+            "calls=close,open",
+            {0, 1, 7, 1234, 99991});
+        // The notice; Timer9 stops on a complete notice only.
+        row("notice answers the connect query", 9, P "FD 01 02 80",
+            "info=010280 work=55 tm=55 net=0 ver= step=0 timers=11 dtr=0 waiting=0/1 calls=");
+        row("notice cut after one byte", 9, P "FD 01",
+            "info= work=55 tm=55 net=0 ver= step=3 timers=5/9 dtr=0 waiting=1/3 calls=");
+        row("notice on its own: waits for one byte", 0, P "FD",
+            "info= work=55 tm=55 net=0 ver= step=9 timers= dtr=0 waiting=0/1 calls=");
+        row("notice on its own: one byte, then the next frame", 0, P "FD 55" P "F8 03 01",
+            "info= work=1 tm=55 net=0 ver= step=0 timers= dtr=0 waiting=0/1 calls=");
+        // The network mode ends the read-out; a GPRS module is refused, its port left open.
+        row("GPRS is refused", 11, P "D1 03 01",
+            "info= work=55 tm=55 net=1 ver= step=0 timers= dtr=1 waiting=0/1 calls=close,message");
+        row("SMS", 11, P "D1 03 02",
+            "info= work=55 tm=55 net=2 ver= step=0 timers= dtr=1 waiting=0/1 calls=close,open");
+        row("second byte is the value", 11, P "D1 01 05",
+            "info= work=55 tm=55 net=5 ver= step=0 timers= dtr=1 waiting=0/1 calls=close,open");
+        // Bad input.
+        row("noise before the frame", 0, "00 FF 13 8A 2A" P "F8 03 01",
+            "info= work=1 tm=55 net=0 ver= step=0 timers= dtr=0 waiting=0/1 calls=");
+        row("preamble broken at its last byte", 0, "1A2A3A4A5A6A7A00" P "F8 03 01",
+            "info= work=1 tm=55 net=0 ver= step=0 timers= dtr=0 waiting=0/1 calls=");
+        row("preamble broken at its second byte", 0, "1A002A3A4A5A6A7A" P "F9 03 04",
+            "info= work=55 tm=4 net=0 ver= step=0 timers= dtr=0 waiting=0/1 calls=");
+        row("unknown codes are skipped", 0, P "77 00 FE F8 03 01",
+            "info= work=1 tm=55 net=0 ver= step=0 timers= dtr=0 waiting=0/1 calls=");
+        row("D6 answer is consumed whole", 0, P "D6 F8 F9" P "F9 03 06",
+            "info= work=55 tm=6 net=0 ver= step=0 timers= dtr=0 waiting=0/1 calls=");
     }
-
-    void notice()
+    void replies()
     {
-        QFETCH(bool, timer9Running);
+        QFETCH(int, pieces);
+        QFETCH(int, running);
         QFETCH(QByteArray, bytes);
-        if (timer9Running)
-            MainTimers().Timer9.start();
-        backend->inject(bytes);
-
-        QTEST(ModuleInfo, "moduleInfo");
-        QTEST(MainTimers().Timer11.isActive(), "timer11Running");
-        QTEST(MainTimers().Timer5.isActive(), "timer5Running");
-        QTEST(int(WorkFormFlag), "workForm");
-        QTEST(int(RxStep), "step");
-        // Timer9 stops on a complete notice only.
-        QCOMPARE(MainTimers().Timer9.isActive(), timer9Running && ModuleInfo.isEmpty());
-        QVERIFY(calls.isEmpty());
-    }
-
-    void networkMode_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("netMode");
-        QTest::addColumn<QStringList>("calls");
-
-        const QStringList refused{"close", "message"}, accepted{"close", "open"};
-        QTest::newRow("GPRS is refused") << hex("1A2A3A4A5A6A7A8A D1 03 01") << 1 << refused;
-        QTest::newRow("SMS") << hex("1A2A3A4A5A6A7A8A D1 03 02") << 2 << accepted;
-        QTest::newRow("second byte is the value")
-            << hex("1A2A3A4A5A6A7A8A D1 01 05") << 5 << accepted;
-    }
-
-    void networkMode()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, netMode);
-        MainTimers().Timer11.start();
-        backend->inject(bytes);
-
-        QCOMPARE(int(ModuleNetMode), netMode);
-        QTEST(calls, "calls");
-        QVERIFY(!MainTimers().Timer11.isActive());
-        QVERIFY(backend->dtr());
-        QVERIFY(Link().isOpen()); // a refused module keeps the port open
-        if (netMode == 1) {
-            QCOMPARE(boxes.first().text, QStringLiteral("您的模块与测试软件不一样，请与厂家联系"));
-            QCOMPARE(boxes.first().title, QStringLiteral("提示"));
-            QCOMPARE(boxes.first().icon, MsgIcon::Exclamation);
+        if (running)
+            (running == 9 ? MainTimers().Timer9 : MainTimers().Timer11).start();
+        QRandomGenerator random{quint32(pieces)};
+        for (int at = 0; at < bytes.size();) {
+            const int size = pieces == 0 ? bytes.size() : pieces == 1 ? 1 : 1 + random.bounded(13);
+            backend->inject(bytes.mid(at, size));
+            at += size;
         }
-    }
-
-    void badInput_data()
-    {
-        // Both flags start at 0x55; a flag the bytes do not set stays 0x55.
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("workForm");
-        QTest::addColumn<int>("transferMode");
-
-        QTest::newRow("noise before the frame")
-            << hex("00 FF 13 8A 2A 1A2A3A4A5A6A7A8A F8 03 01") << 1 << 0x55;
-        QTest::newRow("preamble broken at its last byte")
-            << hex("1A2A3A4A5A6A7A00 1A2A3A4A5A6A7A8A F8 03 01") << 1 << 0x55;
-        QTest::newRow("preamble broken at its second byte")
-            << hex("1A002A3A4A5A6A7A 1A2A3A4A5A6A7A8A F9 03 04") << 0x55 << 4;
-        QTest::newRow("unknown codes are skipped")
-            << hex("1A2A3A4A5A6A7A8A 77 00 FE F8 03 01") << 1 << 0x55;
-        QTest::newRow("D6 answer is consumed whole")
-            << hex("1A2A3A4A5A6A7A8A D6 F8 F9 1A2A3A4A5A6A7A8A F9 03 06") << 0x55 << 6;
-    }
-
-    void badInput()
-    {
-        QFETCH(QByteArray, bytes);
-        for (int mode : {0, 1}) {
-            WorkFormFlag = TransferModeFlag = 0x55;
-            feed(bytes, mode);
-            QTEST(int(WorkFormFlag), "workForm");
-            QTEST(int(TransferModeFlag), "transferMode");
-            QCOMPARE(RxStep, qint16(0));
-            QCOMPARE(Link().bytesWaiting(), 0);
-            QVERIFY(calls.isEmpty());
+        QTEST(state(), "state");
+        QVERIFY(Link().isOpen());
+        for (const MessageRequest &box : boxes) {
+            QCOMPARE(box.text + '|' + box.title, "您的模块与测试软件不一样，请与厂家联系|提示");
+            QCOMPARE(box.icon, MsgIcon::Exclamation);
         }
     }
 };

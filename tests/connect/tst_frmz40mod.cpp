@@ -1,5 +1,5 @@
-// The connect dialog frmZ40MOD: connecting and cancelling, open failures, the time-out path,
-// the end of a connect through the parser, and the mode switches of "工作方式选择".
+// The connect dialog frmZ40MOD: connecting and cancelling, open failures, and the mode switches
+// of "工作方式选择". (The time-out and the end of a connect: tst_connecttimers, tst_e2e_connect.)
 
 #include "app/AppWindows.h"
 #include "connect/ConnectTimers.h"
@@ -10,23 +10,29 @@
 #include "core/ui/WindowRegistry.h"
 #include "support/TestSupport.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QtTest>
+#include <QtWidgets>
+
+#define P "1A2A3A4A5A6A7A8A "
+
+// One mode switch: operation 1..5 with the options it is given (0: the "设置" button with radio
+// button `option` checked, and the options it gives), the module's identity bytes and the
+// outcome; `mode` is the mode named in the restart message (null: no message).
+struct ModeRow {
+    int operation;
+    const char *option, *options, *moduleInfo;
+    bool portOpen;
+    const char *written, *mode;
+    int protocolId;
+};
+Q_DECLARE_METATYPE(ModeRow)
 
 namespace {
 
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
+const auto hex = [](const char *text) { return QByteArray::fromHex(text); };
 
 // Stand-in for the restart wait window: counts modal showings and keeps the text it showed.
-class FakeForm19 : public QDialog
-{
-public:
+struct FakeForm19 : QDialog {
     static inline int execs = 0;
     static inline QString shown;
     int exec() override
@@ -38,24 +44,21 @@ public:
 };
 
 // A port that does not open, with the cause the device layer reports.
-class RefusingBackend : public MemorySerialBackend
-{
-public:
-    RefusingBackend(OpenResult result, QString detail) : m_result(result), m_detail(detail) {}
-    OpenResult open(const QString &, qint32, QString *detail) override
+struct RefusingBackend : MemorySerialBackend {
+    QString detail;
+    OpenResult open(const QString &, qint32, QString *out) override
     {
-        *detail = m_detail;
-        return m_result;
+        *out = detail;
+        return result;
     }
-    OpenResult m_result;
-    QString m_detail;
+    OpenResult result;
 };
 
-ModeOptions bits(const QString &text)
+ModeOptions bits(const char *text)
 {
     ModeOptions options{};
     for (size_t i = 0; i < options.size(); ++i)
-        options[i] = text.at(int(i)) == QLatin1Char('1');
+        options[i] = text[i] == '1';
     return options;
 }
 
@@ -71,9 +74,9 @@ class tst_frmZ40MOD : public QObject
     std::unique_ptr<MessageRecorder> recorder;
     frmZ40MOD *w = nullptr;
 
-    template <class T = QPushButton> T *c(const QString &name) const
+    template <class T = QPushButton> T *c(const char *name) const
     {
-        return w->findChild<T *>(name);
+        return w->findChild<T *>(QLatin1String(name));
     }
     void choose(const char *combo, const QString &text)
     {
@@ -94,10 +97,8 @@ private Q_SLOTS:
         Windows::registerFactory("frmZ40MOD", [] { return new frmZ40MOD; });
         Windows::registerFactory("frmZ41COM", [] { return new QWidget; });
         Windows::registerFactory("Form19", [] { return new FakeForm19; });
-        // What the main window does when the connect query gets no answer.
         MainTimers().setHooks(WindowTimerHooks());
     }
-
     void init()
     {
         backend = ResetWorld(false);
@@ -108,7 +109,6 @@ private Q_SLOTS:
         w = qobject_cast<frmZ40MOD *>(Windows::get("frmZ40MOD"));
         QVERIFY(w);
     }
-
     void cleanup()
     {
         for (QTimer *t : {&MainTimers().Timer8, &MainTimers().Timer9, &MainTimers().Timer11})
@@ -118,61 +118,30 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    void deviceLabel_data()
-    {
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("mapped") << "COM3"
-                                << "COM3 → /dev/ttyUSB7";
-        QTest::newRow("not mapped") << "COM5"
-                                    << "COM5 → （无设备）";
-    }
-
-    void deviceLabel()
-    {
-        QFETCH(QString, port);
-        PortMap::set(3, "/dev/ttyUSB7");
-        choose("Combo1", "COM8");
-        choose("Combo1", port);
-        QTEST(c<QLabel>("LabelDevice")->text(), "text");
-    }
-
-    void connectApplies_data()
-    {
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("baud");
-        QTest::addColumn<int>("portNumber");
-        QTest::addColumn<QString>("settings");
-        QTest::newRow("COM3 115200") << "COM3"
-                                     << "115200bps" << 3 << "115200,n,8,1";
-        QTest::newRow("COM8 1200") << "COM8"
-                                   << "1200bps" << 8 << "1200,n,8,1";
-    }
-
+    // The chosen port and speed, DTR off, read length 1, the controls locked, the query armed.
     void connectApplies()
     {
-        QFETCH(QString, port);
-        QFETCH(QString, baud);
+        PortMap::set(8, "/dev/ttyUSB7");
         OfflineStart = true;
         ReadSeqStep = RxStep = 3;
         Link().setDtr(true);
-        choose("Combo1", port);
-        choose("Combo2", baud);
+        choose("Combo1", "COM5");
+        QCOMPARE(c<QLabel>("LabelDevice")->text(), QStringLiteral("COM5 → （无设备）"));
+        choose("Combo1", "COM8");
+        QCOMPARE(c<QLabel>("LabelDevice")->text(), QStringLiteral("COM8 → /dev/ttyUSB7"));
+        choose("Combo2", "1200bps");
         c("Command1_0")->click();
 
         QVERIFY(Link().isOpen());
-        QTEST(int(Link().portNumber()), "portNumber");
-        QTEST(Link().settings(), "settings");
-        QCOMPARE(backend->openedPath(), port);
-        QVERIFY(!backend->dtr());
+        QCOMPARE(int(Link().portNumber()), 8);
+        QCOMPARE(Link().settings(), QStringLiteral("1200,n,8,1"));
+        QCOMPARE(backend->openedPath(), QStringLiteral("COM8"));
+        QVERIFY(!backend->dtr() && !OfflineStart);
         QCOMPARE(Link().readLength(), 1);
         QCOMPARE(connectControls(), "0000");
-        QVERIFY(!OfflineStart);
-        QCOMPARE(ReadSeqStep, qint16(0));
+        QCOMPARE(ReadSeqStep + RxStep, 0);
         QVERIFY(MainTimers().Timer8.isActive());
-        QCOMPARE(MainTimers().Timer8.interval(), 100);
         QCOMPARE(ProtocolId, qint16(100));
-        QCOMPARE(RxStep, qint16(0));
     }
 
     void openFailure_data()
@@ -180,38 +149,36 @@ private Q_SLOTS:
         QTest::addColumn<OpenResult>("result");
         QTest::addColumn<QString>("detail");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no such port") << OpenResult::NoSuchPort << ""
-                                      << "本机没有这个串口，请选择其它串口重试";
-        QTest::newRow("in use") << OpenResult::InUse << ""
-                                << "串口已经打开，请关闭其它程序重试";
-        QTest::newRow("no permission")
-            << OpenResult::NoPermission << "uucp"
-            << "没有访问该串口的权限。请把当前用户加入设备所属的用户组（uucp）后重新登录，再重试";
-        QTest::newRow("no permission, group unknown")
-            << OpenResult::NoPermission << ""
-            << "没有访问该串口的权限。请把当前用户加入设备所属的用户组（如 "
-               "dialout）后重新登录，再重试";
-        QTest::newRow("other error") << OpenResult::OtherError << "Input/output error"
-                                     << "串口COM1无法打开：Input/output error";
+        const auto row = [](const char *tag, OpenResult result, const char *detail,
+                            const char *message) {
+            QTest::newRow(tag) << result << QString(detail) << QString(message);
+        };
+        row("no such port", OpenResult::NoSuchPort, "", "本机没有这个串口，请选择其它串口重试");
+        row("in use", OpenResult::InUse, "", "串口已经打开，请关闭其它程序重试");
+        row("no permission", OpenResult::NoPermission, "uucp",
+            "没有访问该串口的权限。请把当前用户加入设备所属的用户组（uucp）后重新登录，再重试");
+        row("no permission, group unknown", OpenResult::NoPermission, "",
+            "没有访问该串口的权限。请把当前用户加入设备所属的用户组（如 "
+            "dialout）后重新登录，再重试");
+        row("other error", OpenResult::OtherError, "Input/output error",
+            "串口COM1无法打开：Input/output error");
     }
-
     void openFailure()
     {
         QFETCH(OpenResult, result);
         QFETCH(QString, detail);
-        QFETCH(QString, message);
-        Link().setBackend(new RefusingBackend(result, detail));
+        auto *refusing = new RefusingBackend;
+        refusing->detail = detail;
+        refusing->result = result;
+        Link().setBackend(refusing);
         c("Command1_0")->click();
-
-        QVERIFY(!Link().isOpen());
+        QVERIFY(!Link().isOpen() && !MainTimers().Timer8.isActive());
         QCOMPARE(connectControls(), "1111");
-        QVERIFY(!MainTimers().Timer8.isActive());
         QCOMPARE(ProtocolId, qint16(0));
-        QCOMPARE(recorder->texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        for (const MessageRequest &box : recorder->messages) {
-            QCOMPARE(box.title, QStringLiteral("端口错误"));
-            QCOMPARE(box.icon, MsgIcon::Exclamation);
-        }
+        QCOMPARE(recorder->messages.size(), 1);
+        QTEST(recorder->messages[0].text, "message");
+        QCOMPARE(recorder->messages[0].title, QStringLiteral("端口错误"));
+        QCOMPARE(recorder->messages[0].icon, MsgIcon::Exclamation);
     }
 
     void connectTwiceClosesFirst()
@@ -224,7 +191,6 @@ private Q_SLOTS:
         WindowTimerHooks().restoreControls(ProtocolConnect);
         choose("Combo1", "COM4");
         c("Command1_0")->click();
-
         QCOMPARE(events, QStringList({"open", "close", "open"}));
         QCOMPARE(backend->openedPath(), QStringLiteral("COM4"));
     }
@@ -233,149 +199,66 @@ private Q_SLOTS:
     {
         QCOMPARE(Link().open(), OpenResult::Ok);
         c("Command1_1")->click();
-
-        QVERIFY(!Link().isOpen());
-        QVERIFY(OfflineStart);
+        QVERIFY(!Link().isOpen() && OfflineStart);
         QVERIFY(!Windows::isLoaded("frmZ40MOD"));
         QVERIFY(Windows::isLoaded("frmZ41COM") && Windows::find("frmZ41COM")->isVisible());
     }
 
-    void noAnswer()
-    {
-        c("Command1_0")->click();
-        MainTimers().onTimer8();
-        QCOMPARE(backend->takeWritten(), hex("1A2A3A4A5A6A7A8A FE 03"));
-        MainTimers().onTimer9();
-
-        QCOMPARE(recorder->texts(), QStringList{"模块和计算机通信失败，请检查串口号、波特率"});
-        QVERIFY(!Link().isOpen());
-        QCOMPARE(connectControls(), "1111");
-        c("Command1_0")->click(); // and the user can connect again
-        QCOMPARE(backend->openCount(), 2);
-    }
-
-    void moduleAnswers_data()
-    {
-        QTest::addColumn<QByteArray>("netModeFrame");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("SMS module") << hex("1A2A3A4A5A6A7A8A D1 03 02") << false;
-        QTest::newRow("GPRS module") << hex("1A2A3A4A5A6A7A8A D1 03 01") << true;
-    }
-
-    void moduleAnswers()
-    {
-        QFETCH(QByteArray, netModeFrame);
-        QFETCH(bool, refused);
-        c("Command1_0")->click();
-        MainTimers().onTimer8();
-        backend->inject(hex("1A2A3A4A5A6A7A8A FD 01 02 80 1A2A3A4A5A6A7A8A F8 03 01"));
-        backend->inject(netModeFrame);
-
-        QVERIFY(!Windows::isLoaded("frmZ40MOD"));
-        QCOMPARE(Windows::isLoaded("frmZ41COM"), !refused);
-        QCOMPARE(recorder->messages.size(), refused ? 1 : 0);
-        QVERIFY(Link().isOpen());
-    }
-
     void modeSwitch_data()
     {
-        QTest::addColumn<int>("operation");
-        QTest::addColumn<QString>("options");
-        QTest::addColumn<QByteArray>("moduleInfo");
-        QTest::addColumn<bool>("portOpen");
-        QTest::addColumn<QByteArray>("written");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("protocolId");
-
-        const QByteArray comm = hex("01 02 80"), addr = hex("01 02 00"),
-                         gprs = hex("1A2A3A4A5A6A7A8A D1 01 01"),
-                         sms = hex("1A2A3A4A5A6A7A8A D1 01 02");
-        const QString gprsText = "您设置了GPRS模式，模块已经重新启动，需要等待一点时间";
-        const QString smsText = "您设置了SMS模式，模块已经重新启动，需要等待一点时间";
-        QTest::newRow("1st, no VX8 choice: GPRS")
-            << 1 << "00000" << comm << true << gprs << gprsText << 19;
-        QTest::newRow("1st, VX8 communicating: identity mode")
-            << 1 << "10000" << comm << true << hex("1A2A3A4A5A6A7A8A DA 01 01")
-            << "您设置了VX8模块设置身份地址模式，模块已经重新启动，需要等待一点时间" << 19;
-        QTest::newRow("1st, VX8 in identity mode: nothing")
-            << 1 << "10000" << addr << true << QByteArray() << Untouched << 100;
-        QTest::newRow("2nd, VX8 in identity mode: communication mode")
-            << 2 << "00100" << addr << true << hex("1A2A3A4A5A6A7A8A DA 01 00")
-            << "您设置了VX8模块通信模式，模块已经重新启动，需要等待一点时间" << 19;
-        QTest::newRow("2nd, VX8 communicating: nothing")
-            << 2 << "00100" << comm << true << QByteArray() << Untouched << 100;
-        QTest::newRow("3rd: GPRS") << 3 << "00011" << comm << true << gprs << gprsText << 19;
-        QTest::newRow("3rd, VX8 choice: nothing")
-            << 3 << "00100" << comm << true << QByteArray() << Untouched << 100;
-        QTest::newRow("4th: SMS") << 4 << "01110" << comm << true << sms << smsText << 19;
-        QTest::newRow("5th: SMS") << 5 << "00010" << addr << true << sms << smsText << 19;
-        QTest::newRow("5th, option 5: nothing")
-            << 5 << "00001" << addr << true << QByteArray() << Untouched << 100;
-        QTest::newRow("port closed, GPRS")
-            << 3 << "00000" << comm << false << QByteArray() << Untouched << 19;
-        QTest::newRow("port closed, VX8")
-            << 1 << "10000" << comm << false << QByteArray() << Untouched << 19;
+        QTest::addColumn<ModeRow>("row");
+        const char *comm = "010280", *addr = "010200";
+        const auto row = [](const char *tag, ModeRow r) { QTest::newRow(tag) << r; };
+        row("1st, no VX8 choice: GPRS", {1, "", "00000", comm, true, P "D1 01 01", "GPRS", 19});
+        row("1st, VX8 communicating: identity mode",
+            {1, "", "10000", comm, true, P "DA 01 01", "VX8模块设置身份地址", 19});
+        row("1st, VX8 in identity mode: nothing", {1, "", "10000", addr, true, "", nullptr, 100});
+        row("2nd, VX8 in identity mode: communication mode",
+            {2, "", "00100", addr, true, P "DA 01 00", "VX8模块通信", 19});
+        row("2nd, VX8 communicating: nothing", {2, "", "00100", comm, true, "", nullptr, 100});
+        row("3rd: GPRS", {3, "", "00011", comm, true, P "D1 01 01", "GPRS", 19});
+        row("3rd, VX8 choice: nothing", {3, "", "00100", comm, true, "", nullptr, 100});
+        row("4th: SMS", {4, "", "01110", comm, true, P "D1 01 02", "SMS", 19});
+        row("5th: SMS", {5, "", "00010", addr, true, P "D1 01 02", "SMS", 19});
+        row("5th, option 5: nothing", {5, "", "00001", addr, true, "", nullptr, 100});
+        row("port closed, GPRS", {3, "", "00000", comm, false, "", nullptr, 19});
+        row("port closed, VX8", {1, "", "10000", comm, false, "", nullptr, 19});
+        // The "设置" button runs the operation of the chosen radio button.
+        row("button, GPRS模式", {0, "Option1", "00010", "000080", true, P "D1 01 01", "GPRS", 19});
+        row("button, SMS模式", {0, "Option2", "01000", "000080", true, P "D1 01 02", "SMS", 19});
+        row("button, VX8通信模式",
+            {0, "Option3", "00100", "000000", true, P "DA 01 00", "VX8模块通信", 19});
+        row("button, VX8设置身份地址模式",
+            {0, "Option4", "10000", "000080", true, P "DA 01 01", "VX8模块设置身份地址", 19});
+        row("button, nothing chosen", {0, "", "11111", "000080", true, "", nullptr, 100});
     }
-
     void modeSwitch()
     {
-        QFETCH(int, operation);
-        QFETCH(QString, options);
-        QFETCH(QByteArray, written);
-        QFETCH(bool, portOpen);
-        if (portOpen)
+        QFETCH(ModeRow, row);
+        if (row.portOpen)
             QCOMPARE(Link().open(), OpenResult::Ok);
-        QFETCH(QByteArray, moduleInfo);
-        ModuleInfo = moduleInfo;
+        ModuleInfo = hex(row.moduleInfo);
         ProtocolId = 100;
         PendingRestartMessage = Untouched;
         ModeChoiceFlags = bits("11111");
         using Op = ModeFrame (frmZ40MOD::*)(const ModeOptions &);
         const Op ops[] = {&frmZ40MOD::ModeSwitch1, &frmZ40MOD::ModeSwitch2, &frmZ40MOD::ModeSwitch3,
                           &frmZ40MOD::ModeSwitch4, &frmZ40MOD::ModeSwitch5};
-        (w->*ops[operation - 1])(bits(options));
+        if (row.operation > 0)
+            (w->*ops[row.operation - 1])(bits(row.options));
+        else if (*row.option)
+            c<QRadioButton>(row.option)->setChecked(true);
+        if (row.operation == 0)
+            c("Command1_2")->click();
 
-        QCOMPARE(backend->takeWritten(), written);
-        QTEST(PendingRestartMessage, "message");
-        QTEST(int(ProtocolId), "protocolId");
-        QVERIFY(ModeChoiceFlags == bits(options));
-        const bool switched = !written.isEmpty();
-        QCOMPARE(FakeForm19::execs, switched ? 1 : 0);
+        QCOMPARE(backend->takeWritten(), hex(row.written));
+        const QString text = QStringLiteral("您设置了%1模式，模块已经重新启动，需要等待一点时间");
+        QCOMPARE(PendingRestartMessage, row.mode ? text.arg(QString(row.mode)) : Untouched);
+        QCOMPARE(ProtocolId, qint16(row.protocolId));
+        QVERIFY(ModeChoiceFlags == bits(row.options));
+        QCOMPARE(FakeForm19::execs, row.mode ? 1 : 0);
         QCOMPARE(FakeForm19::shown, PendingRestartMessage);
-        QCOMPARE(c("Command1_2")->isEnabled(), !switched);
-    }
-
-    void modeButtons_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QByteArray>("moduleInfo");
-        QTest::addColumn<QByteArray>("written");
-        QTest::addColumn<QString>("flags");
-        QTest::newRow("GPRS模式") << "Option1" << hex("000080") << hex("1A2A3A4A5A6A7A8AD10101")
-                                  << "00010";
-        QTest::newRow("SMS模式") << "Option2" << hex("000080") << hex("1A2A3A4A5A6A7A8AD10102")
-                                 << "01000";
-        QTest::newRow("VX8通信模式")
-            << "Option3" << hex("000000") << hex("1A2A3A4A5A6A7A8ADA0100") << "00100";
-        QTest::newRow("VX8设置身份地址模式")
-            << "Option4" << hex("000080") << hex("1A2A3A4A5A6A7A8ADA0101") << "10000";
-        QTest::newRow("nothing chosen") << "" << hex("000080") << QByteArray() << "11111";
-    }
-
-    void modeButtons()
-    {
-        QFETCH(QString, option);
-        QFETCH(QByteArray, moduleInfo);
-        QCOMPARE(Link().open(), OpenResult::Ok);
-        ModuleInfo = moduleInfo;
-        ModeChoiceFlags = bits("11111");
-        if (!option.isEmpty())
-            c<QRadioButton>(option)->setChecked(true);
-        c("Command1_2")->click();
-
-        QTEST(backend->takeWritten(), "written");
-        QFETCH(QString, flags);
-        QVERIFY(ModeChoiceFlags == bits(flags));
+        QCOMPARE(c("Command1_2")->isEnabled(), !row.mode);
     }
 };
 

@@ -1,10 +1,13 @@
-// Start-up: the main window's title, status bar, menus and launcher timer, the menu wiring of the
-// application; the launcher; the message boxes of the running program.
+// The main window: its static calls, menus and launcher timer, the menu wiring of the
+// application; the launcher; --connect and Qt's texts in Chinese; the wait window; the message
+// boxes of the running program.
 #include "alarm/ui/frmZ41COM.h"
 #include "app/AppWindows.h"
+#include "app/Translations.h"
 #include "connect/ConnectTimers.h"
 #include "core/Module1.h"
 #include "core/SerialLink.h"
+#include "core/ui/Form10.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WidgetDialogs.h"
 #include "core/ui/WindowRegistry.h"
@@ -14,48 +17,32 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
-#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QScreen>
 #include <QStyleOptionMenuItem>
 #include <QtTest>
 
 namespace {
 
-QAction *Entry(MainWindow *w, const char *name)
-{
-    return w->findChild<QAction *>(QLatin1String(name));
-}
-
-QWidget *Sub(QWidget *w)
-{
-    return qobject_cast<QMdiSubWindow *>(w->parentWidget());
-}
-
 // How the menu draws an entry's check indicator (radio dot or check mark).
 struct MenuPeek : QMenu {
     using QMenu::initStyleOption;
 };
-QStyleOptionMenuItem::CheckType CheckType(QMenu *menu, QAction *action)
-{
-    QStyleOptionMenuItem option;
-    static_cast<MenuPeek *>(menu)->initStyleOption(&option, action);
-    return option.checkType;
-}
 
 // The entries of a menu as "text" with " *" after the checked ones.
-QStringList Marked(QMenu *menu)
+QString Marked(QMenu *menu)
 {
     QStringList texts;
     for (QAction *a : menu->actions())
         texts << a->text() + (a->isChecked() ? QStringLiteral(" *") : QString());
-    return texts;
+    return texts.join('|');
 }
 
 } // namespace
@@ -66,8 +53,27 @@ class TestMainWindow : public QObject
     MainWindow *m_main = nullptr;
     MemorySerialBackend *m_line = nullptr;
 
+    QAction *entry(const QString &name) { return m_main->findChild<QAction *>(name); }
+    void trigger(const QStringList &names)
+    {
+        for (const QString &name : names)
+            entry(name)->trigger();
+    }
+    QWidget *showLauncher()
+    {
+        m_main->show();
+        if (!QTest::qWaitForWindowActive(m_main))
+            return nullptr;
+        m_main->onTimer1();
+        return Windows::find(QStringLiteral("frmMain"));
+    }
+
 private Q_SLOTS:
-    void initTestCase() { RegisterWindows(); }
+    void initTestCase()
+    {
+        RegisterWindows();
+        QVERIFY(InstallQtTranslations());
+    }
     void init()
     {
         m_line = ResetWorld();
@@ -84,30 +90,18 @@ private Q_SLOTS:
         RegisterWindows();
     }
 
-    void startUp()
-    {
-        QCOMPARE(m_main->windowTitle(), QStringLiteral("CorvaneV4.0"));
-        QCOMPARE(MainWindow::instance(), m_main);
-        QCOMPARE(RxStep, qint16(0));
-        QVERIFY(!m_main->isSmsMannerMenuVisible());
-        QCOMPARE(m_main->smsMode(), MainWindow::SmsMode::Chinese);
-        QCOMPARE(
-            (QStringList{m_main->statusPanel(1), m_main->statusPanel(2), m_main->statusPanel(3)}),
-            (QStringList{"串口：未使用", "模块状态：未使用", "发射区字节数：0"}));
-    }
-
     // Other windows reach the status bar and the menu "短信发送方式" through static calls that
     // do nothing while no main window exists.
     void staticCalls()
     {
+        QVERIFY(MainWindow::instance() == m_main && RxStep == 0);
         MainWindow::setStatusText(2, QStringLiteral("模块状态：已连接"));
-        MainWindow::setSmsMannerVisible(true);
         auto *label = m_main->findChild<QLabel *>(QStringLiteral("StatusBar1_2"));
-        QCOMPARE(label->text(), QStringLiteral("模块状态：已连接"));
-        QCOMPARE(label->accessibleName(), QStringLiteral("模块状态：已连接"));
-        QVERIFY(m_main->isSmsMannerMenuVisible());
-        MainWindow::setSmsMannerVisible(false);
-        QVERIFY(!m_main->isSmsMannerMenuVisible());
+        QCOMPARE(label->text() + label->accessibleName(), "模块状态：已连接模块状态：已连接");
+        for (bool visible : {true, false}) {
+            MainWindow::setSmsMannerVisible(visible);
+            QCOMPARE(m_main->isSmsMannerMenuVisible(), visible);
+        }
         MainWindow::setStatusText(4, QStringLiteral("x"));
         delete m_main;
         m_main = nullptr;
@@ -119,30 +113,28 @@ private Q_SLOTS:
     void sendingMode_data()
     {
         QTest::addColumn<QStringList>("chosen");
-        QTest::addColumn<QString>("checked");
-        QTest::newRow("英文") << QStringList{"englist"} << "englist";
-        QTest::newRow("十六进制") << QStringList{"sendhex"} << "sendhex";
-        QTest::newRow("英文 then 汉字") << QStringList{"englist", "chinese"} << "chinese";
-        QTest::newRow("汉字 chosen again stays") << QStringList{"chinese", "chinese"} << "chinese";
-        QTest::newRow("十六进制 twice stays") << QStringList{"sendhex", "sendhex"} << "sendhex";
+        QTest::addColumn<int>("mode"); // 0 汉字 chinese, 1 英文 englist, 2 十六进制 sendhex
+        QTest::newRow("nothing chosen: 汉字") << QStringList{} << 0;
+        QTest::newRow("十六进制") << QStringList{"sendhex"} << 2;
+        QTest::newRow("英文 then 汉字") << QStringList{"englist", "chinese"} << 0;
+        QTest::newRow("英文 chosen again stays") << QStringList{"englist", "englist"} << 1;
     }
     // Exactly one entry is checked and drawn with a check mark, not a radio dot; every choice
     // asks for the alarm window's send box to be emptied.
     void sendingMode()
     {
         QFETCH(QStringList, chosen);
-        QFETCH(QString, checked);
+        QFETCH(int, mode);
         QSignalSpy clear(m_main, &MainWindow::clearSendRequested);
-        for (const QString &name : chosen)
-            Entry(m_main, name.toLatin1().constData())->trigger();
-        auto *menu = m_main->findChild<QMenu *>(QStringLiteral("sms_Manner"));
-        for (const char *name : {"chinese", "englist", "sendhex"}) {
-            QCOMPARE(Entry(m_main, name)->isChecked(), checked == QLatin1String(name));
-            QCOMPARE(CheckType(menu, Entry(m_main, name)), QStyleOptionMenuItem::NonExclusive);
+        trigger(chosen);
+        auto *menu = static_cast<MenuPeek *>(m_main->findChild<QMenu *>("sms_Manner"));
+        const QStringList names{"chinese", "englist", "sendhex"};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(entry(names[i])->isChecked(), i == mode);
+            QStyleOptionMenuItem option;
+            menu->initStyleOption(&option, entry(names[i]));
+            QCOMPARE(option.checkType, QStyleOptionMenuItem::NonExclusive);
         }
-        const int mode = checked == QLatin1String("englist")   ? 1
-                         : checked == QLatin1String("sendhex") ? 2
-                                                               : 0;
         QCOMPARE(int(m_main->smsMode()), mode);
         QCOMPARE(clear.size(), chosen.size());
     }
@@ -150,13 +142,12 @@ private Q_SLOTS:
     // The application empties Text21(1), loading the alarm window hidden when it is not open.
     void sendBoxCleared()
     {
-        Entry(m_main, "englist")->trigger();
+        trigger({"englist"});
         auto *alarm = qobject_cast<frmZ41COM *>(Windows::find(QStringLiteral("frmZ41COM")));
-        QVERIFY(alarm);
-        QVERIFY(!alarm->isVisible());
+        QVERIFY(alarm && !alarm->isVisible());
         auto *box = alarm->findChild<QPlainTextEdit *>(QStringLiteral("Text21_1"));
         box->setPlainText(QStringLiteral("上次输入的短信"));
-        Entry(m_main, "sendhex")->trigger();
+        trigger({"sendhex"});
         QCOMPARE(box->toPlainText(), QString());
     }
 
@@ -164,16 +155,15 @@ private Q_SLOTS:
     void launcherTimer()
     {
         QCOMPARE(m_main->Timer1.interval(), 100);
-        QVERIFY(m_main->Timer1.isActive());
-        QVERIFY(!Windows::isLoaded(QStringLiteral("frmMain")));
+        QVERIFY(m_main->Timer1.isActive() && !Windows::isLoaded(QStringLiteral("frmMain")));
         m_main->onTimer1();
         QVERIFY(!m_main->Timer1.isActive());
         QWidget *launcher = Windows::find(QStringLiteral("frmMain"));
         QVERIFY(launcher && launcher->isVisibleTo(m_main));
-        QCOMPARE(Sub(launcher)->geometry(), QRect(0, 0, 787, 545));
+        QCOMPARE(launcher->parentWidget()->geometry(), QRect(0, 0, 787, 545));
     }
 
-    void addressTool_data()
+    void tools_data()
     {
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QString>("caption");
@@ -183,231 +173,219 @@ private Q_SLOTS:
         QTest::newRow("K then plain")
             << QStringList{"count_k", "lookfine"} << "为用户计算地址" << false;
     }
-    void addressTool()
+    // The address tool: one child window of 484 x 310.
+    void tools()
     {
         QFETCH(QStringList, entries);
         QFETCH(QString, caption);
         QFETCH(bool, modeK);
         AddressModeK = !modeK;
-        for (const QString &name : entries)
-            Entry(m_main, name.toLatin1().constData())->trigger();
+        trigger(entries);
         QWidget *tool = Windows::find(QStringLiteral("Form9"));
         QVERIFY(tool && tool->isVisibleTo(m_main));
         QCOMPARE(m_main->mdiArea()->subWindowList().size(), 1);
         QCOMPARE(tool->windowTitle(), caption);
-        QCOMPARE(Sub(tool)->size(), QSize(484, 310));
+        QCOMPARE(tool->parentWidget()->size(), QSize(484, 310));
         QCOMPARE(AddressModeK, modeK);
-    }
-
-    void unicodeConverter()
-    {
-        Entry(m_main, "mnuCode")->trigger();
-        Entry(m_main, "mnuCode")->trigger();
-        QWidget *converter = Windows::find(QStringLiteral("Form18"));
-        QVERIFY(converter && converter->isWindow() && converter->isVisibleTo(m_main));
-        QCOMPARE(converter->parentWidget(), m_main);
-        QCOMPARE(converter->windowModality(), Qt::NonModal);
-        QCOMPARE(m_main->findChildren<QWidget *>(QStringLiteral("Form18")).size(), 1);
     }
 
     // The menu "窗口" lists the open child windows, marks only the active one and switches.
     void windowList()
     {
-        m_main->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_main));
-        m_main->onTimer1();
-        Entry(m_main, "count_k")->trigger();
-        QWidget *launcher = Windows::find(QStringLiteral("frmMain"));
-        QWidget *tool = Windows::find(QStringLiteral("Form9"));
+        QWidget *launcher = showLauncher();
+        QVERIFY(launcher);
+        trigger({"count_k"});
         QMenu *menu = m_main->findChild<QMenu *>(QStringLiteral("windows"));
         m_main->refreshWindowList();
-        QCOMPARE(Marked(menu), (QStringList{"&1 短信报警控制模块", "&2 为用户计算地址K *"}));
-
+        QCOMPARE(Marked(menu), "&1 短信报警控制模块|&2 为用户计算地址K *");
         menu->actions().at(0)->trigger();
-        QCOMPARE(m_main->mdiArea()->activeSubWindow(), Sub(launcher));
-        QCOMPARE(Marked(menu), (QStringList{"&1 短信报警控制模块 *", "&2 为用户计算地址K"}));
+        QVERIFY(m_main->mdiArea()->activeSubWindow() == launcher->parentWidget());
+        QCOMPARE(Marked(menu), "&1 短信报警控制模块 *|&2 为用户计算地址K");
+        menu->actions().at(0)->trigger(); // chosen again: keeps its mark
         m_main->refreshWindowList();
-        QCOMPARE(Marked(menu), (QStringList{"&1 短信报警控制模块 *", "&2 为用户计算地址K"}));
-        // Choosing the active window again keeps its mark.
-        menu->actions().at(0)->trigger();
-        QCOMPARE(Marked(menu), (QStringList{"&1 短信报警控制模块 *", "&2 为用户计算地址K"}));
-
-        m_main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(Sub(tool)));
-        m_main->refreshWindowList();
-        QCOMPARE(Marked(menu), (QStringList{"&1 短信报警控制模块", "&2 为用户计算地址K *"}));
+        QCOMPARE(Marked(menu), "&1 短信报警控制模块 *|&2 为用户计算地址K");
         Windows::unload(QStringLiteral("Form9"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_main->refreshWindowList();
-        QCOMPARE(menu->actions().size(), 1);
-    }
-
-    // The timers of the main window act on the window that started the connection.
-    void connectTimerHooks()
-    {
-        MessageRecorder messages;
-        QWidget *vx8 = Windows::get(QStringLiteral("frmVX8"));
-        for (const char *name : {"Command1_0", "Combo1", "Combo2"})
-            vx8->findChild<QWidget *>(QLatin1String(name))->setEnabled(false);
-        ProtocolId = ProtocolIdentity;
-        MainTimers().onTimer9();
-        for (const char *name : {"Command1_0", "Command1_1", "Combo1", "Combo2"})
-            QVERIFY2(vx8->findChild<QWidget *>(QLatin1String(name))->isEnabled(), name);
-        QCOMPARE(messages.messages.size(), 1);
-    }
-
-    void closingMainWindow()
-    {
-        Link().open();
-        m_main->onTimer1();
-        Entry(m_main, "lookfine")->trigger();
-        m_main->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!Windows::isLoaded(QStringLiteral("frmMain")));
-        QVERIFY(!Windows::isLoaded(QStringLiteral("Form9")));
-        QVERIFY(!Link().isOpen());
+        QCOMPARE(Marked(menu), "&1 短信报警控制模块 *");
     }
 
     // --- the launcher frmMain ---
 
-    // Loading raises DTR (it reaches the device once the port opens); unloading closes the port.
-    void launcherLoadUnload_data()
+    // Loading the launcher raises DTR (it reaches the device once the port opens); unloading it
+    // closes the port, closing the main window also unloads the other child windows.
+    void closing_data()
     {
         QTest::addColumn<bool>("open");
-        QTest::newRow("port open: closed") << true;
-        QTest::newRow("port closed: left alone") << false;
+        QTest::addColumn<bool>("mainWindow");
+        QTest::newRow("launcher unloaded, port open: closed") << true << false;
+        QTest::newRow("launcher unloaded, port closed: left alone") << false << false;
+        QTest::newRow("main window closed") << true << true;
     }
-    void launcherLoadUnload()
+    void closing()
     {
         QFETCH(bool, open);
+        QFETCH(bool, mainWindow);
         QVERIFY(!Link().dtr());
         m_main->onTimer1();
         QVERIFY(Link().dtr());
+        trigger({"lookfine"});
         if (open) {
             Link().open();
             QVERIFY(m_line->dtr());
         }
         QSignalSpy closed(&Link(), &SerialLink::portClosed);
-        Windows::unload(QStringLiteral("frmMain"));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!Link().isOpen());
-        QCOMPARE(closed.size(), open ? 1 : 0);
-        QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
-    }
-
-    void launcherLabel2_data()
-    {
-        QTest::addColumn<bool>("registered");
-        QTest::addColumn<bool>("byKey");
-        QTest::newRow("mouse click") << true << false;
-        QTest::newRow("keyboard") << true << true;
-        QTest::newRow("no connect dialog yet") << false << false;
-    }
-    void launcherLabel2()
-    {
-        QFETCH(bool, registered);
-        QFETCH(bool, byKey);
-        if (!registered)
-            Windows::registerFactory(QStringLiteral("frmZ40MOD"), {});
-        m_main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_main));
-        m_main->onTimer1();
-        auto *label2 =
-            Windows::find(QStringLiteral("frmMain"))->findChild<QLabel *>(QStringLiteral("Label2"));
-        if (byKey)
-            QTest::keyClick(label2, Qt::Key_Return);
+        if (mainWindow)
+            m_main->close();
         else
-            QTest::mouseClick(label2, Qt::LeftButton);
-        QWidget *dialog = Windows::find(QStringLiteral("frmZ40MOD"));
-        QCOMPARE(dialog != nullptr, registered);
-        if (dialog) {
-            QVERIFY(dialog->isVisible() && dialog->isWindow());
-            QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
-        }
+            Windows::unload(QStringLiteral("frmMain"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!Link().isOpen() && !Windows::isLoaded(QStringLiteral("frmMain")));
+        QCOMPARE(closed.size(), open ? 1 : 0);
+        QCOMPARE(Windows::isLoaded(QStringLiteral("Form9")), !mainWindow);
+        QCOMPARE(m_main->mdiArea()->subWindowList().size(), mainWindow ? 0 : 1);
     }
 
-    // The launcher's other ways out: the VX8 window and the Unicode converter, both modal.
-    void launcherOpens_data()
+    // The launcher's ways out open application-modal windows; the menu entry "Unicode码转换"
+    // opens the converter once, not modal.
+    void opens_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::newRow("VX8 window") << "frmVX8";
-        QTest::newRow("Unicode converter") << "Form18";
+        QTest::addColumn<int>("modality");
+        QTest::newRow("Label2: connect dialog") << "frmZ40MOD" << int(Qt::ApplicationModal);
+        QTest::newRow("VX8 window") << "frmVX8" << int(Qt::ApplicationModal);
+        QTest::newRow("Unicode converter") << "Form18" << int(Qt::ApplicationModal);
+        QTest::newRow("menu: converter twice") << "mnuCode" << int(Qt::NonModal);
     }
-    void launcherOpens()
+    void opens()
     {
         QFETCH(QString, window);
+        auto *launcher = qobject_cast<frmMain *>(showLauncher());
+        QVERIFY(launcher);
+        if (window == QLatin1String("frmZ40MOD"))
+            QTest::mouseClick(launcher->findChild<QLabel *>("Label2"), Qt::LeftButton);
+        else if (window == QLatin1String("frmVX8"))
+            QTest::mouseClick(launcher->findChild<QPushButton *>("CommandVX8"), Qt::LeftButton);
+        else if (window == QLatin1String("Form18"))
+            launcher->showUnicodeConverterModal();
+        else
+            trigger({"mnuCode", "mnuCode"});
+        QWidget *w = Windows::find(window == QLatin1String("mnuCode") ? "Form18" : window);
+        QVERIFY(w && w->isVisible() && w->isWindow());
+        QTEST(int(w->windowModality()), "modality");
+        if (window == QLatin1String("mnuCode"))
+            QCOMPARE(m_main->findChildren<QWidget *>(QStringLiteral("Form18")).size(), 1);
+    }
+
+    // --- the application around the windows
+
+    // --connect: the dialog opens modal, centred over the main window and inside the screen, with
+    // the port and baud rate chosen, and the connect has started.
+    void connectAtStartUp_data()
+    {
+        QTest::addColumn<QRect>("mainGeometry");
+        QTest::newRow("main window inside the screen") << QRect(20, 30, 560, 420);
+        QTest::newRow("main window past the screen's edge") << QRect(500, 400, 813, 626);
+    }
+    void connectAtStartUp()
+    {
+        QFETCH(QRect, mainGeometry);
+        MessageRecorder messages;
+        RegisterWindows(); // the real connect dialog
+        m_main->setGeometry(mainGeometry);
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main));
-        m_main->onTimer1();
-        auto *launcher = qobject_cast<frmMain *>(Windows::find(QStringLiteral("frmMain")));
-        if (window == QLatin1String("frmVX8"))
-            QTest::mouseClick(launcher->findChild<QPushButton *>(QStringLiteral("CommandVX8")),
-                              Qt::LeftButton);
-        else
-            launcher->showUnicodeConverterModal();
-        QWidget *w = Windows::find(window);
-        QVERIFY(w && w->isVisible());
-        QCOMPARE(w->windowModality(), Qt::ApplicationModal);
+        ConnectAtStartUp(QStringLiteral("COM2"), QStringLiteral("19200bps"));
+        QWidget *dialog = Windows::find(QStringLiteral("frmZ40MOD"));
+        QVERIFY(dialog && dialog->isVisible() && dialog->isWindow());
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        const QRect frame = dialog->frameGeometry();
+        QVERIFY(dialog->screen()->availableGeometry().contains(frame));
+        if (dialog->screen()->availableGeometry().contains(m_main->frameGeometry()))
+            QVERIFY((frame.center() - m_main->frameGeometry().center()).manhattanLength() <= 2);
+        QCOMPARE(dialog->findChild<QComboBox *>("Combo1")->currentText(), QStringLiteral("COM2"));
+        QCOMPARE(dialog->findChild<QComboBox *>("Combo2")->currentText(), "19200bps");
+        QVERIFY(MainTimers().Timer8.isActive());
+        MainTimers().Timer8.stop();
+    }
+
+    // Qt's own menus are Chinese once the program's translator is installed: no entry keeps
+    // Latin letters once the accelerator "(&U)" and the shortcut after a tab are
+    // taken away.
+    void qtMenus()
+    {
+        QMdiArea area;
+        QLineEdit box(QStringLiteral("13800138000"));
+        box.selectAll();
+        const QRegularExpression accelerator(QStringLiteral("\\(&.\\)|\\t.*$"));
+        QStringList english;
+        // The text box's context menu and the MDI system menu.
+        for (const QMenu *menu :
+             {box.createStandardContextMenu(), area.addSubWindow(new QWidget)->systemMenu()}) {
+            QVERIFY(menu->actions().size() >= 5);
+            for (const QAction *action : menu->actions())
+                if (action->text().remove(accelerator).contains(QRegularExpression("[A-Za-z]")))
+                    english << action->text();
+        }
+        QCOMPARE(english, QStringList());
+    }
+
+    // --- the wait window Form10: a growing row of ">" every half second, the time-out after 90 s
+
+    void wait_data()
+    {
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<QString>("label"); // empty: timed out
+        const QString full(30, QLatin1Char('>'));
+        QTest::newRow("first tick") << 1 << ">";
+        QTest::newRow("30 marks stay shown") << 30 << full;
+        QTest::newRow("31st tick starts again") << 31 << ">";
+        QTest::newRow("last tick before the time-out") << 179 << full.left(29);
+        QTest::newRow("180 ticks, 90 s: time-out") << 180 << "";
+    }
+    // Before the time-out no message, also when the data-module window unloads the wait window;
+    // at the time-out the message, and the window is gone.
+    void wait()
+    {
+        QFETCH(int, ticks);
+        QFETCH(QString, label);
+        MessageRecorder messages;
+        QPointer<Form10> w = Windows::get<Form10>();
+        QCOMPARE(w->Timer1.interval(), 500);
+        for (int i = 0; i < ticks; ++i)
+            w->onTimer1();
+        if (!label.isEmpty()) {
+            QCOMPARE(w->findChild<QLabel *>("Label1")->text(), label);
+            QVERIFY(w->Timer1.isActive());
+            Windows::unload(QStringLiteral("Form10"));
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(w.isNull());
+        QCOMPARE(messages.messages.size(), label.isEmpty() ? 1 : 0);
+        if (label.isEmpty()) {
+            const MessageRequest &m = messages.messages[0];
+            QCOMPARE(m.text + m.title, "连接超时，可能是网络忙。请少后再试网络出错！");
+            QVERIFY(m.icon == MsgIcon::Information && m.buttons == MsgButtons::Ok);
+        }
     }
 
     // --- message boxes of the running program ---
 
-    // The answer is the button pressed (Escape: Cancel); the box shows text, title and icon.
-    void widgetMessages_data()
-    {
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("click"); // QMessageBox::StandardButton, 0: Escape
-        QTest::addColumn<int>("result");
-        QTest::addColumn<int>("shownIcon");
-        QTest::newRow("OK") << int(MsgButtons::Ok) << int(MsgIcon::Information)
-                            << int(QMessageBox::Ok) << int(MsgResult::Ok)
-                            << int(QMessageBox::Information);
-        QTest::newRow("No") << int(MsgButtons::YesNo) << int(MsgIcon::Question)
-                            << int(QMessageBox::No) << int(MsgResult::No)
-                            << int(QMessageBox::Question);
-        QTest::newRow("Escape") << int(MsgButtons::OkCancel) << int(MsgIcon::Critical) << 0
-                                << int(MsgResult::Cancel) << int(QMessageBox::Critical);
-    }
+    // The box shows text, title and icon; the answer is the button pressed.
     void widgetMessages()
     {
-        QFETCH(int, buttons);
-        QFETCH(int, icon);
-        QFETCH(int, click);
         InstallWidgetDialogs();
         QStringList shown;
         QTimer::singleShot(0, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            shown << box->windowTitle() << box->text() << QString::number(box->icon());
-            if (click)
-                box->button(QMessageBox::StandardButton(click))->click();
-            else
-                QTest::keyClick(box, Qt::Key_Escape);
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown << box->windowTitle() << box->text() << QString::number(box->icon());
+                box->button(QMessageBox::No)->click();
+            }
         });
-        const MsgResult answer =
-            ShowMessage(QStringLiteral("模块和计算机通信失败"), QStringLiteral("系统提示"),
-                        MsgIcon(icon), MsgButtons(buttons));
-        QTEST(int(answer), "result");
-        QFETCH(int, shownIcon);
-        QCOMPARE(shown,
-                 (QStringList{"系统提示", "模块和计算机通信失败", QString::number(shownIcon)}));
-    }
-
-    void widgetInput()
-    {
-        InstallWidgetDialogs();
-        QTimer::singleShot(0, this, [] {
-            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            dialog->setTextValue(QStringLiteral("1234"));
-            dialog->accept();
-        });
-        QString answer;
-        QVERIFY(AskInput(QStringLiteral("请输入密码"), QStringLiteral("提示"), QString(), &answer));
-        QCOMPARE(answer, QStringLiteral("1234"));
-        SetInputHandler({});
+        QVERIFY(ShowMessage("模块和计算机通信失败", "系统提示", MsgIcon::Question,
+                            MsgButtons::YesNo) == MsgResult::No);
+        QCOMPARE(shown, (QStringList{"系统提示", "模块和计算机通信失败",
+                                     QString::number(QMessageBox::Question)}));
     }
 };
 
