@@ -24,33 +24,28 @@ QByteArray zeros(int n)
 void prepare(AlarmReplyParser &parser, const QString &conditions)
 {
     int work = 0, transfer = 0;
-    for (const QString &item : conditions.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QString key = item.section(QLatin1Char('='), 0, 0);
-        const QString value = item.section(QLatin1Char('='), 1);
-        const int number =
-            value
-                .mid(value.startsWith(QLatin1Char('r')) || value.startsWith(QLatin1Char('w')) ? 1
-                                                                                              : 0)
-                .toInt();
-        const bool write = value.startsWith(QLatin1Char('w'));
-        if (key == QLatin1String("text"))
+    for (const QString &item : conditions.split(' ', Qt::SkipEmptyParts)) {
+        const QString key = item.section('=', 0, 0), value = item.section('=', 1);
+        const bool write = value.startsWith('w');
+        const int number = value.mid(write || value.startsWith('r') ? 1 : 0).toInt();
+        if (key == "text")
             parser.setFrameMachine(false);
-        else if (key == QLatin1String("work"))
-            work = value.toInt();
-        else if (key == QLatin1String("transfer"))
-            transfer = value.toInt();
-        else if (key == QLatin1String("cmd"))
-            parser.setTestCommand(value.toInt());
-        else if (key == QLatin1String("di"))
+        else if (key == "work")
+            work = number;
+        else if (key == "transfer")
+            transfer = number;
+        else if (key == "cmd")
+            parser.setTestCommand(number);
+        else if (key == "di")
             write ? parser.expectInputWrite(number) : parser.expectInputRead(number);
-        else if (key == QLatin1String("do"))
+        else if (key == "do")
             write ? parser.expectRelayWrite(number) : parser.expectRelayRead(number);
-        else if (key == QLatin1String("phone"))
-            parser.setPhoneTableOp(value == QLatin1String("w")   ? AlarmReplyParser::PhoneOp::Write
-                                   : value == QLatin1String("c") ? AlarmReplyParser::PhoneOp::Clear
-                                                                 : AlarmReplyParser::PhoneOp::Read);
-        else if (key == QLatin1String("state"))
-            parser.expectInputState(value.toInt());
+        else if (key == "phone")
+            parser.setPhoneTableOp(value == "w"   ? AlarmReplyParser::PhoneOp::Write
+                                   : value == "c" ? AlarmReplyParser::PhoneOp::Clear
+                                                  : AlarmReplyParser::PhoneOp::Read);
+        else if (key == "state")
+            parser.expectInputState(number);
     }
     parser.setModuleForm(quint8(work), quint8(transfer));
 }
@@ -116,7 +111,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QString>("message");
-        const QString none;
         auto row = [&](const char *tag, const char *conditions, const QByteArray &bytes,
                        const QStringList &expected, const QString &message = QString()) {
             QTest::newRow(tag) << QString::fromUtf8(conditions) << bytes << expected << message;
@@ -226,7 +220,6 @@ private Q_SLOTS:
             {"test line D7:FF: 没有上网"});
         row("active format message", "text work=1 transfer=1", hex("D7 01 41 42"),
             {"test status 接收短信"}, "D7:01:41:42:");
-        Q_UNUSED(none);
     }
 
     void replies()
