@@ -153,8 +153,23 @@ AlarmExchange::AlarmExchange(SerialLink &link, QObject *parent)
     connect(&Timer2, &QTimer::timeout, this, &AlarmExchange::readAllTick);
     connect(&Timer3, &QTimer::timeout, this, &AlarmExchange::powerSavingTick);
     m_parser.setReplyHandler([this](const AlarmReplyValue &reply) { onReply(reply); });
-    // A reply cut off by a lost device is never completed: start over.
-    connect(&m_link, &SerialLink::deviceLost, this, [this] { m_parser.reset(); });
+    // A reply cut off by a lost device is never completed: start over, and end the running
+    // sequence so that the buttons come back for the user to connect again.
+    connect(&m_link, &SerialLink::deviceLost, this, [this] {
+        m_parser.reset();
+        const struct {
+            QTimer *timer;
+            Sequence sequence;
+        } running[] = {{&Timer2, Sequence::ReadAll},
+                       {&Timer1, Sequence::WorkMode},
+                       {&Timer3, Sequence::PowerSaving}};
+        for (const auto &r : running) {
+            if (r.timer->isActive()) {
+                r.timer->stop();
+                Q_EMIT sequenceFinished(r.sequence);
+            }
+        }
+    });
 }
 
 void AlarmExchange::onReply(const AlarmReplyValue &reply)

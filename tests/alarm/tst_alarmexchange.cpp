@@ -7,6 +7,7 @@
 #include "support/AlarmTestKit.h"
 #include "support/TestSupport.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 #define P "1A2A3A4A5A6A7A8A "
@@ -110,6 +111,19 @@ private Q_SLOTS:
             exchange.readAllTick();
         QCOMPARE(line->takeWritten(), (hex(P "AB 03")).repeated(3));
         QVERIFY(exchange.readAllRunning());
+    }
+
+    // A device that goes away ends the read-all: nothing is sent on, the sequence reports its end.
+    void deviceLostEndsTheReadAll()
+    {
+        MemorySerialBackend *line = ResetWorld(true);
+        AlarmExchange exchange(Link());
+        QSignalSpy finished(&exchange, &AlarmExchange::sequenceFinished);
+        exchange.startReadAll();
+        exchange.readAllTick();
+        line->simulateLoss();
+        QTRY_COMPARE(finished.size(), 1);
+        QVERIFY(!exchange.readAllRunning());
     }
 
     // Records and the phone table land in the settings under the channel that was asked.
