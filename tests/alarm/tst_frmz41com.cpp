@@ -168,6 +168,18 @@ private Q_SLOTS:
         QCOMPARE(states(), QStringLiteral("00000000000000"));
     }
 
+    // 刷新 with the device gone says why and leaves the buttons usable.
+    void refreshWithoutDevice()
+    {
+        window->onTimer5();
+        backend->setOpenResult(OpenResult::NoSuchPort);
+        window->refresh();
+        QCOMPARE(messages->messages.size(), 1);
+        QVERIFY(messages->texts().first().contains(QStringLiteral("本机没有这个串口")));
+        QVERIFY(!Link().isOpen() && !window->exchange().readAllRunning());
+        QCOMPARE(states().left(10), QStringLiteral("1111111111")); // Command15 waits for a row
+    }
+
     void tabs_data()
     {
         QTest::addColumn<int>("from");
