@@ -1,5 +1,7 @@
-// SerialLink over the memory backend: port settings, receive threshold semantics and dispatch;
-// over the QSerialPort backend: why a port does not open; the port map.
+// The byte and text routines shared by frame builders, parsers and input boxes; SerialLink over
+// the memory backend: port settings, receive threshold semantics and dispatch; over the
+// QSerialPort backend: why a port does not open; the port map.
+#include "core/ByteRoutines.h"
 #include "core/Module1.h"
 #include "core/OpenFailure.h"
 #include "core/ReceiveDispatch.h"
@@ -8,6 +10,7 @@
 #include "core/serial/PortMap.h"
 #include "core/serial/QtSerialBackend.h"
 #include "core/serial/RoutingBackend.h"
+#include "sim/PtyServer.h"
 #include "support/TestSupport.h"
 
 #include <QLockFile>
@@ -15,8 +18,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <fcntl.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,14 +41,6 @@ struct Reader {
         --depth;
     }
 };
-// The master side of a pseudo-terminal; the slave path is what the program opens.
-struct Pty {
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    QString slave = master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0
-                        ? QString::fromLocal8Bit(::ptsname(master))
-                        : QString();
-    ~Pty() { ::close(master); }
-};
 } // namespace
 
 class TestSerialLink : public QObject
@@ -56,39 +49,147 @@ class TestSerialLink : public QObject
 private Q_SLOTS:
     void init() { ClearReplyParsers(); }
 
+    // A digit's value: only "0"-"9" and "A"-"F" have one. The key filter of hexadecimal boxes
+    // keeps digits, backspace (8) and codes from 127 on, turns "a"-"f" into capitals.
+    void hexDigits_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("key");
+        const int rows[][3] = {{8, 0, 8},           {13, 0, 0},   {0, 0, 0},      {7, 0, 0},
+                               {9, 0, 0},           {'/', 0, 0},  {'0', 0, '0'},  {'9', 9, '9'},
+                               {':', 0, 0},         {'@', 0, 0},  {'A', 10, 'A'}, {'F', 15, 'F'},
+                               {'G', 0, 0},         {96, 0, 0},   {'a', 0, 'A'},  {'f', 0, 'F'},
+                               {'g', 0, 0},         {126, 0, 0},  {127, 0, 127},  {200, 0, 200},
+                               {0x4E2D, 0, 0x4E2D}, {-20, 0, -20}};
+        for (const auto &row : rows)
+            QTest::newRow(qPrintable(QString::number(row[0]))) << row[0] << row[1] << row[2];
+    }
+    void hexDigits()
+    {
+        QFETCH(int, code);
+        QTEST(int(HexDigitValue(quint8(code))), "value");
+        qint16 key = qint16(code);
+        FilterHexKey(key);
+        QTEST(int(key), "key");
+    }
+
+    // What a hexadecimal box keeps of pasted or dropped text; with colon fields, text already in
+    // pairs stays, anything else is regrouped.
+    void filterHexText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("colons");
+        QTest::addColumn<QString>("kept");
+        const char *rows[][4] = {{"pasted number", "1380013800g", "", "1380013800"},
+                                 {"lower case, colon dropped", "a:f \u4E2D9", "", "AF9"},
+                                 {"regrouped", "31522408", ":", "31:52:24:08:"},
+                                 {"pairs stay", "31:52", ":", "31:52"},
+                                 {"odd digit count", "3152240", ":", "31:52:24:0"},
+                                 {"last digit missing stays", "a1:52:2", ":", "A1:52:2"},
+                                 {"colon missing", "31:5224", ":", "31:52:24:"},
+                                 {"leading colon", ":3g1", ":", "31:"},
+                                 {"empty", "", ":", ""}};
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << row[1] << (*row[2] == ':') << row[3];
+    }
+    void filterHexText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, colons);
+        QTEST(FilterHexText(text, colons), "kept");
+    }
+
+    void byteSum_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("sum");
+        QTest::newRow("wraps") << QByteArray::fromHex("FF02") << 0 << 2 << 0x01;
+        QTest::newRow("from equals to") << QByteArray::fromHex("FF02") << 1 << 1 << 0;
+        QTest::newRow("from after to") << QByteArray::fromHex("FF02") << 2 << 0 << 0;
+        QTest::newRow("end excluded") << QByteArray::fromHex("010203") << 0 << 2 << 3;
+        QTest::newRow("last byte counts") << QByteArray::fromHex("01020304") << 1 << 4 << 9;
+        QTest::newRow("range past end") << QByteArray::fromHex("0102") << 0 << 10 << 3;
+        QTest::newRow("negative start") << QByteArray::fromHex("0102") << -5 << 1 << 1;
+    }
+    void byteSum()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QTEST(ByteSum(bytes, from, to), "sum");
+    }
+
+    void ucs2_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QString() << QByteArray();
+        QTest::newRow("zhong A") << QStringLiteral("\u4E2DA") << QByteArray::fromHex("4E2D0041");
+        QTest::newRow("surrogates")
+            << QString::fromUcs4(U"\U0001F600") << QByteArray("\xD8\x3D\xDE\x00", 4);
+    }
+    // The plain encoding, and the form with the leading 0 byte (empty text: array untouched).
+    // Neither lets pending events run.
+    void ucs2()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        bool ran = false;
+        QTimer::singleShot(0, [&ran] { ran = true; });
+        QByteArray out = QByteArray::fromHex("AABBCC");
+        QCOMPARE(Ucs2Bytes(text), bytes);
+        QCOMPARE(int(TextToUcs2Bytes(out, text)), text.isEmpty() ? 0 : 1);
+        QCOMPARE(out, text.isEmpty() ? QByteArray::fromHex("AABBCC") : '\0' + bytes);
+        QVERIFY(!ran);
+        QCoreApplication::processEvents();
+    }
+
+    void hexColonAnsiAndReset()
+    {
+        QCOMPARE(BytesToHexColon(QByteArray::fromHex("1A0A00FF")), QStringLiteral("1A:0A:00:FF:"));
+        QCOMPARE(BytesToHexColon(QByteArray()), QString());
+        // GBK: the two characters 中文 are D6 D0 CE C4.
+        QCOMPARE(ToAnsi(QStringLiteral("中文")), QByteArray::fromHex("D6D0CEC4"));
+        QCOMPARE(FromAnsi(QByteArray::fromHex("D6D0CEC4")), QStringLiteral("中文"));
+        ProtocolId = RxStep = 7;
+        RxBytes = "x";
+        ModeChoiceFlags[2] = OfflineStart = true;
+        ResetSharedValues();
+        QVERIFY(!ProtocolId && !RxStep && RxBytes.isEmpty() && !ModeChoiceFlags[2] &&
+                !OfflineStart);
+    }
+
     void applyPortSettings_data()
     {
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("baud");
-        QTest::addColumn<int>("portNumber");
-        QTest::addColumn<QString>("settings");
-        auto row = [](const char *name, const char *port, const char *baud, int number,
-                      const char *settings) {
-            QTest::newRow(name) << port << baud << number << settings;
-        };
-        row("COM1 1200", "COM1", "1200bps", 1, "1200,n,8,1");
-        row("COM8 14400", "COM8", "14400bps", 8, "14400,n,8,1");
-        row("COM9 unchanged", "COM9", "2400bps", 5, "2400,n,8,1");
-        row("lower case unchanged", "com1", "4800bps", 5, "4800,n,8,1");
-        row("baud without bps", "COM2", "9600", 2, "57600,n,8,1");
-        row("unlisted baud", "COM2", "600bps", 2, "57600,n,8,1");
+        QTest::addColumn<QString>("opened"); // the device and the settings
+        const char *rows[][4] = {
+            {"COM1 1200", "COM1", "1200bps", "/dev/fake1 1200,n,8,1"},
+            {"COM8 14400", "COM8", "14400bps", "/dev/fake8 14400,n,8,1"},
+            {"COM9 unchanged", "COM9", "2400bps", "/dev/fake5 2400,n,8,1"},
+            {"lower case unchanged", "com1", "4800bps", "/dev/fake5 4800,n,8,1"},
+            {"baud without bps", "COM2", "9600", "/dev/fake2 57600,n,8,1"},
+            {"unlisted baud", "COM2", "600bps", "/dev/fake2 57600,n,8,1"}};
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << row[1] << row[2] << row[3];
     }
     // The port then opens the device of the entry at the baud rate.
     void applyPortSettings()
     {
         QFETCH(QString, port);
         QFETCH(QString, baud);
-        QFETCH(int, portNumber);
-        QFETCH(QString, settings);
         MemorySerialBackend *line = ResetWorld();
         Link().setPortResolver([](int n) { return QStringLiteral("/dev/fake%1").arg(n); });
         Link().setPortNumber(5);
         Link().setSettings(QStringLiteral("57600,n,8,1"));
         ApplyPortSettings(port, baud);
-        QCOMPARE(Link().settings(), settings);
         QCOMPARE(Link().open(), OpenResult::Ok);
-        QCOMPARE(line->openedPath(), QStringLiteral("/dev/fake%1").arg(portNumber));
-        QCOMPARE(line->openedBaud(), settings.section(',', 0, 0).toInt());
+        QTEST(line->openedPath() + ' ' + Link().settings(), "opened");
+        QCOMPARE(line->openedBaud(), Link().settings().section(',', 0, 0).toInt());
     }
 
     // The parser is called while at least threshold bytes wait (0: never), again after it
@@ -121,12 +222,9 @@ private Q_SLOTS:
     {
         QFETCH(int, threshold);
         QFETCH(QByteArrayList, pieces);
-        Reader reader;
-        reader.line = ResetWorld(true);
         QFETCH(QByteArray, during);
         QFETCH(bool, reads);
-        reader.during = during;
-        reader.reads = reads;
+        Reader reader{ResetWorld(true), reads, during, {}, 0, 0, 0};
         SetReplyParser(ProtocolAlarm, [&reader] { reader.parse(); });
         ProtocolId = pieces.contains(QByteArray()) ? 17 : ProtocolAlarm; // 17: alarm window loading
         Link().setThreshold(threshold);
@@ -200,7 +298,7 @@ private Q_SLOTS:
     void openFailureIsExplained_data()
     {
         QTest::addColumn<QString>("path");   // <file>, <dir>, <pty>: made for the row
-        QTest::addColumn<QString>("holder"); // "port", or the lock file of an "ended"/"running" pid
+        QTest::addColumn<QString>("holder"); // "port", or the lock file of an "ended" process
         QTest::addColumn<QString>("message");
         auto row = [](const char *name, const char *path, const char *holder, const QString &text) {
             QTest::newRow(name) << path << holder << text;
@@ -213,7 +311,6 @@ private Q_SLOTS:
         row("directory", "<dir>", "", notSerial.arg("<dir>"));
         row("/dev/null", "/dev/null", "", notSerial.arg("/dev/null"));
         row("held open", "<pty>", "port", inUse);
-        row("lock of a running process", "<pty>", "running", inUse);
         row("lock of an ended process", "<pty>", "ended",
             QStringLiteral("串口COM1（<pty>）无法打开：一个已经结束的程序留下的锁文件 <lock>"));
     }
@@ -223,33 +320,29 @@ private Q_SLOTS:
         QFETCH(QString, holder);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        Pty pty;
+        PtyServer pty; // its slave side is the serial device
         const QString file = dir.filePath(QStringLiteral("ttyFILE"));
         QFile(file).open(QIODevice::WriteOnly);
-        const QString lock = PortLockFilePath(pty.slave);
-        QVERIFY(!pty.slave.isEmpty() && !lock.isEmpty());
+        QVERIFY(pty.open());
+        const QString lock = PortLockFilePath(pty.slavePath());
         for (QString *text : {&path, &message}) {
             text->replace("<file>", file).replace("<dir>", dir.path());
-            text->replace("<pty>", pty.slave).replace("<lock>", lock);
+            text->replace("<pty>", pty.slavePath()).replace("<lock>", lock);
         }
         QtSerialBackend other;
         if (holder == QLatin1String("port"))
-            QCOMPARE(other.open(pty.slave, 9600, nullptr), OpenResult::Ok);
-        pid_t pid = holder == QLatin1String("ended") ? ::fork() : ::getpid();
-        if (pid == 0)
-            ::_exit(0); // the ended process
-        if (holder == QLatin1String("ended"))
-            ::waitpid(pid, nullptr, 0);
-        QFile lockFile(lock);
+            QCOMPARE(other.open(pty.slavePath(), 9600, nullptr), OpenResult::Ok);
+        const bool locked = holder == QLatin1String("ended");
         QLockFile removal(lock + QStringLiteral(".rmlock"));
-        const bool locked = holder == QLatin1String("ended") || holder == QLatin1String("running");
         if (locked) {
+            const pid_t pid = ::fork();
+            if (pid == 0)
+                ::_exit(0); // the ended process
+            ::waitpid(pid, nullptr, 0);
+            QFile lockFile(lock);
             QVERIFY(lockFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            lockFile.write(QStringLiteral("%1\ncorvane\n%2\n")
-                               .arg(pid)
-                               .arg(QSysInfo::machineHostName())
-                               .toUtf8());
-            lockFile.close();
+            lockFile.write(QByteArray::number(pid) + "\ncorvane\n" +
+                           QSysInfo::machineHostName().toUtf8() + '\n');
             QVERIFY(removal.tryLock());
         }
         ResetWorld();
@@ -260,11 +353,10 @@ private Q_SLOTS:
         removal.unlock();
         if (locked)
             QFile::remove(lock);
-        QVERIFY(!opened && !Link().isOpen());
-        QCOMPARE(recorder.messages.size(), 1);
-        QVERIFY2(recorder.messages[0].text.startsWith(message),
-                 qPrintable(recorder.messages[0].text));
-        QCOMPARE(recorder.messages[0].title, QStringLiteral("端口错误"));
+        QVERIFY(!opened && !Link().isOpen() && recorder.messages.size() == 1);
+        const MessageRequest &m = recorder.messages[0];
+        QVERIFY2(m.text.startsWith(message) && m.title == QStringLiteral("端口错误"),
+                 qPrintable(m.title + ' ' + m.text));
         Link().setBackend(nullptr);
     }
 
