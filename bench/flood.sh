@@ -6,6 +6,6 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 dir="${1:-$here/build-test}"
 ms="${2:-20000}"
-[ -x "$dir/bin/tst_e2e_flood" ] || { echo "build the tests first (scripts/test)" >&2; exit 2; }
+[ -x "$dir/bin/tst_e2e_headless" ] || { echo "build the tests first (scripts/test)" >&2; exit 2; }
 CORVANE_FLOOD_MS="$ms" QT_QPA_PLATFORM=offscreen /usr/bin/time -f "peak memory %M KiB" \
-    "$dir/bin/tst_e2e_flood" 2>&1 | grep -E "stall|FAIL|Totals|peak memory"
+    "$dir/bin/tst_e2e_headless" floodThenRead 2>&1 | grep -E "stall|FAIL|Totals|peak memory"

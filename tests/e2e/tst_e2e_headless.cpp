@@ -1,5 +1,7 @@
-// End to end without any window, in real time: the alarm exchange reads a virtual module served
-// on a pseudo-terminal through the real QSerialPort, with QCoreApplication only.
+// End to end without any window, in real time, QCoreApplication only: the alarm exchange on the
+// real QSerialPort, on a pseudo-terminal. It reads a virtual module whole; and a line that floods
+// or trickles never stalls the parser, never grows what the program keeps unread, and a read works
+// again once the junk stops (bench/flood.sh runs floodThenRead for longer).
 
 #include "alarm/AlarmExchange.h"
 #include "core/SerialLink.h"
@@ -7,8 +9,32 @@
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
+
+#define P "1A2A3A4A5A6A7A8A "
+
+namespace {
+// The alarm exchange on the slave side of a pseudo-terminal, served by module when given.
+struct PtyLine {
+    PtyServer server;
+    SerialLink link;
+    AlarmExchange exchange{link};
+    QString error;
+    bool open(AlarmModuleSim *module = nullptr)
+    {
+        if (!server.open(&error))
+            return false;
+        if (module)
+            server.serve(module);
+        link.setBackend(new QtSerialBackend);
+        link.setPortResolver([path = server.slavePath()](int) { return path; });
+        link.setReceiveHandler([this] { exchange.parser().parse(); });
+        return exchange.reopenPort();
+    }
+};
+} // namespace
 
 class TestE2EHeadless : public QObject
 {
@@ -16,46 +42,32 @@ class TestE2EHeadless : public QObject
 private Q_SLOTS:
     void readAllAndTable_data()
     {
+        // Pieces come 60 ms apart, longer than the parser's quiet time.
         QTest::addColumn<int>("chunk");
-        QTest::addColumn<int>("gapMs");
-        QTest::newRow("whole answers") << 0 << 0;
-        // Pauses longer than the parser's quiet time inside every answer.
-        QTest::newRow("pieces of 50 bytes, 60 ms apart") << 50 << 60;
+        QTest::newRow("whole answers") << 0;
+        QTest::newRow("pieces of 50 bytes, 60 ms apart") << 50;
     }
     void readAllAndTable()
     {
-        QFETCH(int, chunk);
-        QFETCH(int, gapMs);
         AlarmModuleSim module;
-        module.state().workForm = 1;
-        module.state().transferMode = 0;
-        module.state().transparentMode = 0;
-        module.state().powerSaving = 1;
-        module.state().passwordMode = 3;
-        module.state().phoneTable = {QByteArray::fromHex("013800138000"),
-                                     QByteArray::fromHex("015912345678")};
+        auto &state = module.state();
+        state.workForm = state.powerSaving = 1;
+        state.transferMode = state.transparentMode = 0;
+        state.passwordMode = 3;
+        state.phoneTable = {QByteArray::fromHex("013800138000"),
+                            QByteArray::fromHex("015912345678")};
         AlarmSimOptions options;
+        QFETCH(int, chunk);
         options.chunkSize = chunk;
-        options.pieceGapMs = gapMs;
+        options.pieceGapMs = chunk ? 60 : 0;
         module.setOptions(options);
-        PtyServer server;
-        QString error;
-        QVERIFY2(server.open(&error), qPrintable(error));
-        server.serve(&module);
-
-        SerialLink link;
-        link.setBackend(new QtSerialBackend);
-        const QString path = server.slavePath();
-        link.setPortResolver([path](int) { return path; });
-        AlarmExchange exchange(link);
-        link.setReceiveHandler([&exchange] { exchange.parser().parse(); });
-        QSignalSpy finished(&exchange, &AlarmExchange::sequenceFinished);
-        QSignalSpy replies(&exchange, &AlarmExchange::replied);
-        QVERIFY(exchange.reopenPort());
-        exchange.startReadAll();
+        PtyLine line;
+        QSignalSpy finished(&line.exchange, &AlarmExchange::sequenceFinished);
+        QVERIFY2(line.open(&module), qPrintable(line.error));
+        line.exchange.startReadAll();
         QVERIFY(finished.wait(20000));
 
-        const AlarmSettings &s = exchange.settings();
+        const AlarmSettings &s = line.exchange.settings();
         QVERIFY(s.workForm && !s.workForm->passive());
         QVERIFY(s.transparentMode && s.transparentMode->mode2());
         QCOMPARE(s.addressSettings->length, quint8(4));
@@ -64,10 +76,60 @@ private Q_SLOTS:
         QCOMPARE(s.version->text, QStringLiteral("CVALM V2.10"));
         QVERIFY(!s.receiverNumber); // not read in transparent mode 2
 
-        exchange.readPhoneTable();
+        line.exchange.readPhoneTable();
         QTRY_VERIFY_WITH_TIMEOUT(s.phoneTable.has_value(), 5000);
         QCOMPARE(*s.phoneTable, (QStringList{"13800138000", "15912345678"}));
-        link.close();
+    }
+
+    void floodThenRead_data()
+    {
+        QTest::addColumn<int>("pieceBytes");
+        QTest::addColumn<int>("everyMs");
+        QTest::addColumn<int>("forMs");
+        QTest::newRow("flood: 4 KiB every millisecond for 3 s") << 4096 << 1 << 3000;
+        QTest::newRow("trickle: one byte every 20 ms for 1 s") << 1 << 20 << 1000;
+    }
+    void floodThenRead()
+    {
+        QFETCH(int, pieceBytes);
+        QFETCH(int, everyMs);
+        QFETCH(int, forMs);
+        if (const int longer = qEnvironmentVariableIntValue("CORVANE_FLOOD_MS"); longer > 0)
+            forMs = longer;
+        PtyLine line;
+        QVERIFY2(line.open(), qPrintable(line.error));
+        // A phone-table write whose answer never comes: the parser waits inside a text answer
+        // while junk (no "SETOK:") keeps arriving.
+        line.exchange.writePhoneTable({QStringLiteral("13800138000")});
+        line.server.send(QByteArray::fromHex(P "D9 00"));
+
+        // The junk, and a watch on the event loop: no gap between ticks over 1 s.
+        QTimer junk;
+        const QByteArray piece(pieceBytes, '\x55');
+        connect(&junk, &QTimer::timeout, &line.server, [&] { line.server.send(piece); });
+        junk.start(everyMs);
+        QElapsedTimer clock, sinceTick;
+        clock.start();
+        qint64 longestStall = 0, mostUnread = 0;
+        while (clock.elapsed() < forMs) {
+            sinceTick.start();
+            QTest::qWait(10);
+            longestStall = qMax(longestStall, sinceTick.elapsed());
+            mostUnread = qMax(mostUnread, line.link.bytesWaiting());
+        }
+        junk.stop();
+        QTest::qWait(200);
+        qInfo("longest event-loop stall %lld ms, most unread %lld bytes", longestStall, mostUnread);
+        QVERIFY2(longestStall < 1000, qPrintable(QString::number(longestStall)));
+        QVERIFY(mostUnread <= SerialLink::MaxUnread);
+
+        // Once the line is clean again a read works.
+        QSignalSpy replies(&line.exchange, &AlarmExchange::replied);
+        line.exchange.parser().reset();
+        line.server.send(QByteArray::fromHex(P "D3 00 01"));
+        QTRY_VERIFY_WITH_TIMEOUT(!replies.isEmpty(), 3000);
+        QCOMPARE(describe(replies.last().at(0).value<AlarmReplyValue>()),
+                 QStringLiteral("D3 power-saving on"));
     }
 };
 

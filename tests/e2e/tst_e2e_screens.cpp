@@ -3,11 +3,14 @@
 //   -> alarm window -> read-all -> the parameter display shows what the module holds;
 // - with the built-in module (as --demo runs it): the input, relay and phone-table reads fill
 //   their areas. With CORVANE_SHOT_DIR set this saves a picture of the connect dialog and of
-//   every page (scripts/screenshots).
+//   every page (scripts/screenshots);
+// - the device goes away in the middle of a connect (the pseudo-terminal closes).
 #include "alarm/ui/frmZ41COM.h"
 #include "app/AppWindows.h"
 #include "connect/ConnectParser.h"
+#include "connect/ConnectTimers.h"
 #include "core/Module1.h"
+#include "core/OpenFailure.h"
 #include "core/SerialLink.h"
 #include "core/serial/QtSerialBackend.h"
 #include "core/ui/MainWindow.h"
@@ -15,21 +18,23 @@
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"
 #include "sim/SimAttach.h"
+#include "support/AlarmTestKit.h"
 #include "support/TestSupport.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 namespace {
-QString boxText(QWidget *w)
+// The texts of the named labels and text boxes of window, joined by '/'.
+QString boxes(QWidget *window, const char *names)
 {
-    if (auto *e = qobject_cast<QLineEdit *>(w))
-        return e->text().trimmed();
-    if (auto *p = qobject_cast<QPlainTextEdit *>(w))
-        return p->toPlainText().trimmed();
-    if (auto *l = qobject_cast<QLabel *>(w))
-        return l->text();
-    return QStringLiteral("<no text box>");
+    QStringList texts;
+    for (const QString &name : QString(names).split(' ')) {
+        const QWidget *w = window->findChild<QWidget *>(name);
+        const QVariant plain = w ? w->property("plainText") : QVariant("<none>");
+        texts << (plain.isValid() ? plain : w->property("text")).toString().trimmed();
+    }
+    return texts.join('/');
 }
 
 void saveShot(QWidget *w, const QString &name)
@@ -38,11 +43,6 @@ void saveShot(QWidget *w, const QString &name)
     if (!dir.isEmpty())
         w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
-
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
 } // namespace
 
 class TestE2EScreens : public QObject
@@ -50,7 +50,30 @@ class TestE2EScreens : public QObject
     Q_OBJECT
     MainWindow *main = nullptr;
 
+    // Launcher -> connect dialog on COM1 (the real QSerialPort on path) at 9600 bps -> connect
+    // clicked. Returns the dialog.
+    QWidget *connectThroughLauncher(const QString &path)
+    {
+        Link().setBackend(new QtSerialBackend);
+        Link().setPortResolver([path](int n) { return n == 1 ? path : QString(); });
+        InstallConnectParser();
+        main = Windows::get<MainWindow>();
+        main->show();
+        main->onTimer1(); // the launcher comes up
+        QWidget *launcher = Windows::find(QStringLiteral("frmMain"));
+        QTest::mouseClick(launcher->findChild<QLabel *>(QStringLiteral("Label2")), Qt::LeftButton);
+        QWidget *dialog = Windows::find(QStringLiteral("frmZ40MOD"));
+        if (!QTest::qWaitFor([dialog] { return dialog->isVisible(); }))
+            return nullptr;
+        dialog->findChild<QComboBox *>(QStringLiteral("Combo1"))->setCurrentText("COM1");
+        dialog->findChild<QComboBox *>(QStringLiteral("Combo2"))->setCurrentText("9600bps");
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Command1_0")),
+                          Qt::LeftButton);
+        return dialog;
+    }
+
 private Q_SLOTS:
+    void initTestCase() { InstallDeviceLossReport(Link()); }
     void init() { RegisterWindows(); }
     // Whatever a test left behind: windows, the open port, running timers.
     void cleanup()
@@ -64,17 +87,20 @@ private Q_SLOTS:
         main = nullptr;
     }
 
-    // Module configurations and "Label=text;..." the display must show for them.
+    // Module configurations and what the display's labels then show.
     void launcherToFilledParameterDisplay_data()
     {
         QTest::addColumn<int>("workForm");
         QTest::addColumn<int>("transferMode");
         QTest::addColumn<int>("chunk");
         QTest::addColumn<QString>("labels");
+        QTest::addColumn<QString>("shown");
         QTest::newRow("passive, format, whole replies")
-            << 0 << 1 << 0 << QStringLiteral("Label3=被动方式;Label4=格式传输;Label9=12:34:");
+            << 0 << 1 << 0 << "Label3 Label4 Label9 Label8 Label7 Label12 Label10"
+            << "被动方式/格式传输/12:34:/CVALM V2.10/9600bps/60/无密码";
         QTest::newRow("active, transparent, 3-byte pieces")
-            << 1 << 0 << 3 << QStringLiteral("Label3=主动方式;Label4=透明方式1");
+            << 1 << 0 << 3 << "Label3 Label4 Label8 Label7 Label12 Label10"
+            << "主动方式/透明方式1/CVALM V2.10/9600bps/60/无密码";
     }
     void launcherToFilledParameterDisplay()
     {
@@ -84,7 +110,6 @@ private Q_SLOTS:
         QFETCH(QString, labels);
         ResetWorld();
         MessageRecorder messages;
-        Link().setBackend(new QtSerialBackend);
         AlarmModuleSim module;
         module.state().workForm = quint8(workForm);
         module.state().transferMode = quint8(transferMode);
@@ -96,26 +121,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(server.open(&error), qPrintable(error));
         server.serve(&module);
-        const QString path = server.slavePath();
-        Link().setPortResolver([path](int n) { return n == 1 ? path : QString(); });
-
-        InstallConnectParser();
-        main = Windows::get<MainWindow>();
-        main->show();
-        main->onTimer1(); // the launcher comes up
-        QWidget *launcher = Windows::find(QStringLiteral("frmMain"));
-        QVERIFY(launcher);
-        QTest::mouseClick(launcher->findChild<QLabel *>(QStringLiteral("Label2")), Qt::LeftButton);
-        QWidget *dialog = Windows::find(QStringLiteral("frmZ40MOD"));
-        QVERIFY(dialog);
-        QTRY_VERIFY(dialog->isVisible());
-        dialog->findChild<QComboBox *>(QStringLiteral("Combo1"))->setCurrentText("COM1");
-        dialog->findChild<QComboBox *>(QStringLiteral("Combo2"))->setCurrentText("9600bps");
-        QElapsedTimer clock;
-        clock.start();
-        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Command1_0")),
-                          Qt::LeftButton);
-        QVERIFY(Link().isOpen());
+        QVERIFY(connectThroughLauncher(server.slavePath()) && Link().isOpen());
 
         // Identification: five read-outs one per second, then the alarm window opens.
         QTRY_VERIFY_WITH_TIMEOUT(Windows::find(QStringLiteral("frmZ41COM")), 9000);
@@ -124,17 +130,10 @@ private Q_SLOTS:
         QCOMPARE(int(WorkFormFlag), workForm);
 
         // The read-all sequence fills the display; with power saving off its last read is D3.
-        auto label = [alarm](const QString &name) {
-            return boxText(alarm->findChild<QLabel *>(name));
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(label("Label19"), QStringLiteral("无省电"), 15000);
-        qInfo("connect click to filled parameter display over a pty: %lld ms", clock.elapsed());
-        labels += ";Label8=CVALM V2.10;Label7=9600bps;Label12=60;Label10=无密码";
-        for (const QString &pair : labels.split(QLatin1Char(';'))) {
-            const QString name = pair.section(QLatin1Char('='), 0, 0);
-            QCOMPARE(name + QLatin1Char('=') + label(name), pair);
-        }
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(alarm, "Label19"), QStringLiteral("无省电"), 15000);
+        QTEST(boxes(alarm, qPrintable(labels)), "shown");
         QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
+        Link().close(); // before the server goes: no device loss
     }
 
     void readsFillEveryArea()
@@ -171,15 +170,15 @@ private Q_SLOTS:
         auto find = [alarm](const char *name) {
             return alarm->findChild<QWidget *>(QLatin1String(name));
         };
-        QTRY_COMPARE_WITH_TIMEOUT(boxText(find("Label19")), QStringLiteral("无省电"), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(alarm, "Label19"), QStringLiteral("无省电"), 15000);
         // The end of the read-all sequence gives the buttons back.
-        QTRY_VERIFY_WITH_TIMEOUT(find("Command8")->isEnabled(), 2000);
-        QVERIFY(find("Command16")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(find("Command8")->isEnabled() && find("Command16")->isEnabled(),
+                                 2000);
 
         auto *tabs = alarm->findChild<QTabWidget *>(QStringLiteral("SSTab1"));
-        QVERIFY(tabs);
-        // Shows the page of a read button, picks record 0 and clicks; waits for the success box.
-        auto read = [&](const char *button, const char *combo) {
+        // Shows the page of a read button, picks record 0 of combo and clicks; with a success box
+        // to wait for, whether it came.
+        auto read = [&](const char *button, const char *combo, bool success = true) {
             QWidget *b = find(button);
             for (int i = 0; i < tabs->count(); ++i)
                 if (tabs->widget(i)->isAncestorOf(b))
@@ -188,35 +187,30 @@ private Q_SLOTS:
                 alarm->findChild<QComboBox *>(QLatin1String(combo))->setCurrentIndex(0);
             messages.messages.clear();
             static_cast<QPushButton *>(b)->click();
+            return !success || QTest::qWaitFor([&] {
+                return messages.texts().contains(QStringLiteral("读取参数成功"));
+            });
         };
-        const QString success = QStringLiteral("读取参数成功");
 
         // Input alarms of DI0 and the delivery modes.
-        read("Command17", "Combo5");
-        QTRY_VERIFY_WITH_TIMEOUT(messages.texts().contains(success), 5000);
-        QCOMPARE(boxText(find("Text15")), QStringLiteral("仓库门已打开"));
-        QCOMPARE(boxText(find("Text17")), QStringLiteral("仓库门已关闭"));
-        QCOMPARE(boxText(find("Text20")) + '/' + boxText(find("Text16")), QStringLiteral("3/60"));
-        static_cast<QPushButton *>(find("Command26_0"))->click();
+        QVERIFY(read("Command17", "Combo5"));
+        QCOMPARE(boxes(alarm, "Text15 Text17 Text20 Text16"), "仓库门已打开/仓库门已关闭/3/60");
+        read("Command26_0", nullptr, false);
         QTRY_COMPARE_WITH_TIMEOUT(
             alarm->findChild<QComboBox *>(QStringLiteral("Combo9_0"))->currentText(),
             QStringLiteral("短信"), 5000);
         saveShot(alarm->parentWidget(), QStringLiteral("alarm-inputs"));
 
         // Relay Do0.
-        read("Command23", "Combo6");
-        QTRY_VERIFY_WITH_TIMEOUT(messages.texts().contains(success), 5000);
-        QCOMPARE(boxText(find("Text12")) + '/' + boxText(find("Text8")) + '/' +
-                     boxText(find("Text10")),
-                 QStringLiteral("PUMP OFF/PUMP ON/10"));
+        QVERIFY(read("Command23", "Combo6"));
+        QCOMPARE(boxes(alarm, "Text12 Text8 Text10"), "PUMP OFF/PUMP ON/10");
         saveShot(alarm->parentWidget(), QStringLiteral("alarm-relays"));
 
         // The phone number table; row 0 is the header row, column 0 the fixed column.
-        read("Command12", nullptr);
+        read("Command12", nullptr, false);
         QTRY_COMPARE_WITH_TIMEOUT(alarm->gridRows(), 4, 5000);
-        QCOMPARE(alarm->gridCell(1, 2), QStringLiteral("13800138000"));
-        QCOMPARE(alarm->gridCell(3, 2), QStringLiteral("15000001111"));
-        QCOMPARE(alarm->gridCell(3, 1), QStringLiteral("3"));
+        QCOMPARE(alarm->gridCell(1, 2) + '|' + alarm->gridCell(3, 1) + '|' + alarm->gridCell(3, 2),
+                 "13800138000|3|15000001111");
         saveShot(alarm->parentWidget(), QStringLiteral("alarm-phones"));
 
         // The remaining pages as the read-all left them.
@@ -225,7 +219,45 @@ private Q_SLOTS:
             saveShot(alarm->parentWidget(), QStringLiteral("alarm-page%1").arg(i));
         }
         saveShot(main, QStringLiteral("main-with-alarm-window"));
-        QVERIFY(find("Command8")->isEnabled());
+    }
+
+    // One message (the loss, with its title), no connect time-out message 2 s later, the timers
+    // stopped and the dialog ready to connect again.
+    void lossDuringConnect_data()
+    {
+        QTest::addColumn<bool>("noticeFirst");
+        QTest::newRow("during the connect query") << false;
+        QTest::newRow("during the read-out") << true;
+    }
+    void lossDuringConnect()
+    {
+        QFETCH(bool, noticeFirst);
+        ResetWorld();
+        MessageRecorder messages;
+        PtyServer server;
+        QString error;
+        QVERIFY2(server.open(&error), qPrintable(error));
+        QWidget *dialog = connectThroughLauncher(server.slavePath());
+        QVERIFY(dialog && Link().isOpen());
+        QTRY_VERIFY(MainTimers().Timer9.isActive()); // the connect query is out
+        if (noticeFirst) {
+            server.send(hex("1A2A3A4A5A6A7A8A FD 000000"));
+            QTRY_VERIFY(MainTimers().Timer11.isActive());
+            QTest::qWait(1200); // a read-out query or two
+        }
+        server.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!Link().isOpen(), 3000);
+        QTest::qWait(2500); // longer than the connect time-out and a read-out step
+
+        QCOMPARE(
+            messages.texts(),
+            QStringList{QStringLiteral("串口设备 %1 已断开，端口已关闭。请检查连线后重新连接。")
+                            .arg(server.slavePath())});
+        QCOMPARE(messages.messages[0].title, QStringLiteral("端口错误"));
+        ConnectTimers &t = MainTimers();
+        QVERIFY(!t.Timer8.isActive() && !t.Timer9.isActive() && !t.Timer11.isActive());
+        for (const char *name : {"Command1_0", "Command1_1", "Command1_2", "Combo1", "Combo2"})
+            QVERIFY2(dialog->findChild<QWidget *>(name)->isEnabled(), name);
     }
 };
 
