@@ -281,6 +281,11 @@ private Q_SLOTS:
         QTest::newRow("move the first number down")
             << three + L("Grid=#0|Command22!") << L("Grid=13900000002,13800000001,15000000003")
             << "";
+        const QStringList rows = L("13800000001|13900000002|15000000003");
+        for (const char *edge : {"Grid=#0|Command20!", "Grid=#2|Command22!"})
+            QTest::newRow(edge) << three + L(edge) << QStringList{"Grid=" + rows.join(',')} << "";
+        QTest::newRow("remove the last number, the new last is selected")
+            << three + L("Grid=#2|Command15!|Command15!") << L("Grid=13800000001") << "";
         QTest::newRow("duplicate number")
             << three + added({"13900000002"}) << L("Grid=13800000001,13900000002,15000000003")
             << "电话号码有重复，请检查电话号码";
