@@ -115,45 +115,19 @@ private Q_SLOTS:
         QCOMPARE(shown("Label4"), QStringLiteral("格式传输"));
     }
 
-    void readAll_data()
+    // The read-all disables the guarded buttons (a selected phone row keeps 移除号码 usable)
+    // and gives them back when it ends; the order itself is the exchange's.
+    void readAllBusy()
     {
-        QTest::addColumn<QStringList>("replies"); // the module's answer to each read code
-        QTest::addColumn<QStringList>("reads");   // code and operation of each read, in order
-        const QString model = "AB002001", version = "EC0020205633 2E3035 20202020",
-                      restart = "A300 00002EE0";
-        QTest::newRow("passive, password, transparent 1, power saving")
-            << QStringList{model,    version,         restart,  "A10003", "F10031522408",
-                           "F80000", "E2001234",      "F90000", "FB0001", "A2000138001380AA",
-                           "D30001", "D2000001 0002", "DB0000"}
-            << L("AB03|EC03|A302|A103|F103|F803|E203|F903|FB03|A203|D303|D203|DB03");
-    }
-    void readAll()
-    {
-        QFETCH(QStringList, replies);
-        QFETCH(QStringList, reads);
-        // A selected phone row keeps the remove button usable while the module is busy.
         apply({"Text9=13800138000", "Command19!"});
         window->grid()->selectRow(0);
-        QCOMPARE(states(), QStringLiteral("11111111111111"));
         window->onTimer5();
         window->refresh();
-        QVERIFY(window->exchange().readAllRunning());
         QCOMPARE(states(), QStringLiteral("00000000001000"));
-        backend->takeWritten();
-
-        QStringList sent;
-        for (int tick = 0; tick < 30; ++tick) {
-            window->exchange().readAllTick();
-            const QByteArray frame = backend->takeWritten();
-            if (frame.isEmpty())
-                break;
-            QCOMPARE(frame.left(8), hex(P));
-            sent << QString::fromLatin1(frame.mid(8).toHex().toUpper());
-            for (const QString &r : replies)
-                if (hex(qPrintable(r)).at(0) == frame.at(8))
-                    inject(hex(P) + hex(qPrintable(r)));
-        }
-        QCOMPARE(sent, reads);
+        window->exchange().readAllTick();
+        QCOMPARE(backend->takeWritten(), hex(P "AB 03"));
+        inject(hex(P "D3 00 00")); // power saving off ends the order
+        window->exchange().readAllTick();
         QVERIFY(!window->exchange().readAllRunning());
         QCOMPARE(states(), QStringLiteral("11111111111111"));
     }
