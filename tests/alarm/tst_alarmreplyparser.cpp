@@ -218,6 +218,7 @@ private Q_SLOTS:
             {"test line D7:FA: 发送成功"});
         row("active format not online", "text work=1 transfer=1", hex("D7 FF"),
             {"test line D7:FF: 没有上网"});
+        row("active format D8 message", "text work=1 transfer=1", hex("D8 41 42"), {}, "D8:41:42:");
         row("active format message", "text work=1 transfer=1", hex("D7 01 41 42"),
             {"test status 接收短信"}, "D7:01:41:42:");
     }
