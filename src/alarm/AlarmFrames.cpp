@@ -1,6 +1,7 @@
 #include "alarm/AlarmFrames.h"
 
 #include "core/ByteRoutines.h"
+#include "core/SerialLink.h"
 
 #include <QStringEncoder>
 #include <cmath>
@@ -94,13 +95,8 @@ quint8 AlarmModeCode(const QString &text)
 
 quint8 BaudCode(const QString &text)
 {
-    static const char *const bauds[] = {"1200bps",  "2400bps",  "4800bps",  "9600bps",  "14400bps",
-                                        "19200bps", "38400bps", "57600bps", "115200bps"};
-    for (int i = 0; i < 9; ++i) {
-        if (text == QLatin1String(bauds[i]))
-            return quint8(3 + i);
-    }
-    return 0;
+    const int baud = BaudIndex(text);
+    return baud < 0 ? 0 : quint8(3 + baud);
 }
 
 quint8 AddressTypeCode(const QString &text)

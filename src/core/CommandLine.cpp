@@ -1,5 +1,7 @@
 #include "core/CommandLine.h"
 
+#include "core/SerialLink.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
@@ -88,10 +90,9 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
         }
         options->connectPort = value;
     }
-    static const QStringList bauds = {
-        QStringLiteral("1200bps"),  QStringLiteral("2400bps"),  QStringLiteral("4800bps"),
-        QStringLiteral("9600bps"),  QStringLiteral("14400bps"), QStringLiteral("19200bps"),
-        QStringLiteral("38400bps"), QStringLiteral("57600bps"), QStringLiteral("115200bps")};
+    QStringList bauds;
+    for (const qint32 rate : BaudRates)
+        bauds << BaudText(rate);
     QString baudValue = parser.value(baud);
     if (!baudValue.endsWith(QLatin1String("bps")))
         baudValue += QLatin1String("bps");

@@ -251,12 +251,20 @@ void ApplyPortSettings(const QString &portName, const QString &baudText)
             break;
         }
     }
-    static const char *const bauds[] = {"1200",  "2400",  "4800",  "9600",  "14400",
-                                        "19200", "38400", "57600", "115200"};
-    for (const char *baud : bauds) {
-        if (baudText == QLatin1String(baud) + QLatin1String("bps")) {
-            Link().setSettings(QLatin1String(baud) + QLatin1String(",n,8,1"));
-            break;
-        }
-    }
+    const int baud = BaudIndex(baudText);
+    if (baud >= 0)
+        Link().setSettings(QString::number(BaudRates[size_t(baud)]) + QLatin1String(",n,8,1"));
+}
+
+QString BaudText(qint32 rate)
+{
+    return QString::number(rate) + QLatin1String("bps");
+}
+
+int BaudIndex(const QString &text)
+{
+    for (size_t i = 0; i < BaudRates.size(); ++i)
+        if (text == BaudText(BaudRates[i]))
+            return int(i);
+    return -1;
 }

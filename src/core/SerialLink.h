@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -142,6 +143,13 @@ private:
 
 // The program's single port.
 SerialLink &Link();
+
+// The baud rates of the modules and the port, slowest first, and their texts in the windows
+// ("9600bps"). BaudIndex gives the place of a text in BaudRates, -1 for any other text.
+inline constexpr std::array<qint32, 9> BaudRates{1200,  2400,  4800,  9600,  14400,
+                                                 19200, 38400, 57600, 115200};
+QString BaudText(qint32 rate);
+int BaudIndex(const QString &text);
 
 // Port and baud choice of a connect window: "COM1".."COM8" set the port number, "1200bps" ..
 // "115200bps" the settings string; any other text leaves that part unchanged.

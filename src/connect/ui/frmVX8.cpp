@@ -13,9 +13,8 @@ frmVX8::frmVX8(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frmVX
 
     for (int port = 1; port <= 8; ++port)
         ui->Combo1->addItem(QStringLiteral("COM%1").arg(port));
-    for (const char *baud :
-         {"1200", "2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"})
-        ui->Combo2->addItem(QLatin1String(baud) + QLatin1String("bps"));
+    for (const qint32 rate : BaudRates)
+        ui->Combo2->addItem(BaudText(rate));
     ui->Combo1->setCurrentIndex(0);
     ui->Combo2->setCurrentText(QStringLiteral("9600bps"));
 
