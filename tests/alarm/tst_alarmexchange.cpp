@@ -75,6 +75,9 @@ private Q_SLOTS:
         QCOMPARE(exchange.Timer2.interval(), 100);
         QCOMPARE(runReadAll(exchange, line, answers), order);
         QCOMPARE(exchange.readAllStep(), qint16(100));
+        line->inject(hex(P "FD 02" P "AC 00 01 02 03 00 01 02 03 04")); // outside the order
+        QCoreApplication::processEvents();
+        QCOMPARE(exchange.readAllStep(), qint16(100));
         QCOMPARE(exchange.Timer2.interval(), 500);
         QVERIFY(!exchange.readAllRunning());
         const AlarmSettings &s = exchange.settings();

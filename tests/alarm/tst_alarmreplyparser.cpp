@@ -202,8 +202,8 @@ private Q_SLOTS:
         // Passive text machine.
         row("passive send state", "text work=0 cmd=2", hex("21 12 34 00 02 00"),
             {"test line 21:12:34:00:02:00: 正在发送"});
-        row("passive sent", "text work=0 cmd=2", hex("21 12 34 00 00 00"),
-            {"test line 21:12:34:00:00:00: 发送成功"});
+        row("passive sent", "text work=0 cmd=2", hex("21 12 34 05 00 00"),
+            {"test line 21:12:34:05:00:00: 发送成功"});
         row("passive send answer", "text work=0 cmd=3", hex("21 12 34 05"),
             {"test line 21:12:34:05: 格式正确"});
         row("passive no SMS", "text work=0 cmd=1", hex("21 12 34 00 00 00"),

@@ -376,6 +376,11 @@ private Q_SLOTS:
         QCOMPARE(PortMap::path(2) + PortMap::path(8), "/dev/pts/7/tmp/x");
         QCOMPARE(PortMap::describe(3), QStringLiteral("COM3 → 内置虚拟模块"));
         PortMap::clear();
+        // The virtual path opens the in-memory line, any other the device.
+        RoutingBackend routing;
+        QCOMPARE(routing.open(QLatin1String(RoutingBackend::VirtualPath), 9600, nullptr),
+                 OpenResult::Ok);
+        QVERIFY(routing.memory()->isOpen());
     }
 };
 
