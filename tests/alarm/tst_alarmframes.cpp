@@ -106,6 +106,9 @@ private slots:
             hex("24 1234 57 000E D701 010000000000 0004 6D4B8BD5 0D"));
         row("SMS passive transparent", SmsSend(true, false, 0x12, 0x34, receiver, content),
             hex("24 1234 57 0004 6D4B8BD5 0D"));
+        const QByteArray longContent(300, 'A'); // lengths above 255 take both bytes
+        row("SMS passive format, 300 bytes", SmsSend(true, true, 0x12, 0x34, receiver, longContent),
+            hex("24 1234 57 0136 D701 010000000000 012C") + longContent + hex("0D"));
         row("SMS active transparent", SmsSend(false, false, 0x12, 0x34, receiver, content),
             content);
         row("SMS active format", SmsSend(false, true, 0x12, 0x34, receiver, content),
