@@ -553,21 +553,9 @@ QLineEdit *frmZ41COM::lineEdit(const QString &name) const
 {
     return control<QLineEdit>(name);
 }
-QPlainTextEdit *frmZ41COM::textArea(const QString &name) const
-{
-    return control<QPlainTextEdit>(name);
-}
 QComboBox *frmZ41COM::combo(const QString &name) const
 {
     return control<QComboBox>(name);
-}
-QRadioButton *frmZ41COM::option(const QString &name) const
-{
-    return control<QRadioButton>(name);
-}
-QCheckBox *frmZ41COM::check(const QString &name) const
-{
-    return control<QCheckBox>(name);
 }
 QScrollBar *frmZ41COM::scrollBar(const QString &name) const
 {
@@ -585,23 +573,6 @@ QTabWidget *frmZ41COM::tabs() const
 QWidget *frmZ41COM::element(const QString &array, int index) const
 {
     return findChild<QWidget *>(array + QLatin1Char('_') + QString::number(index));
-}
-
-int frmZ41COM::gridRows() const
-{
-    return grid()->rowCount() + 1;
-}
-
-QString frmZ41COM::gridCell(int row, int column) const
-{
-    QTableWidget *table = grid();
-    if (row < 0 || row > table->rowCount() || column < 0 || column > table->columnCount())
-        return QString();
-    const QTableWidgetItem *item =
-        row == 0
-            ? (column == 0 ? nullptr : table->horizontalHeaderItem(column - 1))
-            : (column == 0 ? table->verticalHeaderItem(row - 1) : table->item(row - 1, column - 1));
-    return item ? item->text() : QString();
 }
 
 // ---- replies ---------------------------------------------------------------------------------

@@ -108,27 +108,12 @@ public:
     QPushButton *button(const QString &name) const;
     QLabel *label(const QString &name) const;
     QLineEdit *lineEdit(const QString &name) const;
-    QPlainTextEdit *textArea(const QString &name) const;
     QComboBox *combo(const QString &name) const;
-    QRadioButton *option(const QString &name) const;
-    QCheckBox *check(const QString &name) const;
     QScrollBar *scrollBar(const QString &name) const;
     QTableWidget *grid() const;
     QTabWidget *tabs() const;
     // Elements of the control arrays: Command21(i), Text21(i), Combo9(i), Label21(i), ...
     QWidget *element(const QString &array, int index) const;
-
-    // The forms of the pages, for the feature code.
-    Ui::frmZ41COM_params &paramsUi() { return *m_params; }
-    Ui::frmZ41COM_test &testUi() { return *m_test; }
-    Ui::frmZ41COM_other &otherUi() { return *m_other; }
-    Ui::frmZ41COM_inputs &inputsUi() { return *m_inputs; }
-    Ui::frmZ41COM_relays &relaysUi() { return *m_relays; }
-    Ui::frmZ41COM_phones &phonesUi() { return *m_phones; }
-
-    // The phone grid: row 0 is the header row, column 0 the fixed column; rows 1.. the entries.
-    int gridRows() const;
-    QString gridCell(int row, int column) const;
 
 public Q_SLOTS:
     void Enable_Command();
