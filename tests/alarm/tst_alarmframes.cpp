@@ -98,6 +98,15 @@ private slots:
         // Communication test frames: two characters in "汉字" mode to 1 and ten zeros.
         const QByteArray receiver = SmsReceiverBytes(QStringLiteral("10000000000"));
         const QByteArray content = hex("6D4B8BD5");
+        // Content of a message in the three send modes ("英文" refuses what has no one-byte code).
+        bool ok = true;
+        row("content Chinese", SmsContent(SmsSendMode::Chinese, QStringLiteral("测试A")),
+            hex("6D4B8BD50041"));
+        row("content English", SmsContent(SmsSendMode::English, QStringLiteral("Hi!")), "Hi!");
+        const QByteArray refused = SmsContent(SmsSendMode::English, QStringLiteral("A测"), &ok);
+        row("content English refuses Chinese", refused + char(ok), refused + '\0');
+        row("content hex, five characters round up", SmsContent(SmsSendMode::Hex, "12:AB"),
+            hex("12AB"));
         row("SMS read request", SmsReadRequest(0x12, 0x34), hex("24 1234 52 0D"));
         row("SMS state request", SmsStateRequest(0x12, 0x34), hex("24 1234 57 0000 0D"));
         row("SMS receiver bytes", SmsReceiverBytes(QStringLiteral("13800138000")),

@@ -185,6 +185,10 @@ private Q_SLOTS:
         row("B4 read: short record", "di=r1", hex(P "B4 00 04 0C 01 01 0A"),
             {"B4 input 1 checksum ok trigger 1 group 1 interval 10 flags -/- low - high - "
              "count - relay -"});
+        row("B4 read: record of length 1 is empty", "di=r1", hex(P "B4 00 01 00" P "DB 00 00"),
+            {"B4 input 1 checksum ok trigger - group - interval - flags -/- low - high - count - "
+             "relay -",
+             "DB wake-mode 1"});
         row("B5 read", "do=r4",
             hex(P "B5 00 82 AE 02 03 0A 05 07 06 82 8BBE59075173") + zeros(54) + hex("4F4E") +
                 zeros(58) + hex("01 00"),
