@@ -66,3 +66,16 @@ void InstallDeviceLossReport(SerialLink &link)
         },
         Qt::QueuedConnection);
 }
+
+bool OpenChosenPort(const QString &portName, const QString &baudText)
+{
+    SerialLink &link = Link();
+    if (link.isOpen())
+        link.close();
+    ApplyPortSettings(portName, baudText);
+    link.setThreshold(1);
+    if (!OpenPortOrReport(link))
+        return false;
+    link.setDtr(false);
+    return true;
+}

@@ -43,13 +43,8 @@ void frmVX8::resetIdentity()
 
 void frmVX8::onConnect()
 {
-    if (Link().isOpen())
-        Link().close();
-    ApplyPortSettings(ui->Combo1->currentText(), ui->Combo2->currentText());
-    Link().setThreshold(1);
-    if (!OpenPortOrReport(Link()))
+    if (!OpenChosenPort(ui->Combo1->currentText(), ui->Combo2->currentText()))
         return;
-    Link().setDtr(false);
     ui->Command1_0->setEnabled(false);
     ui->Combo1->setEnabled(false);
     ui->Combo2->setEnabled(false);

@@ -105,13 +105,8 @@ void frmZ40MOD::setConnectControlsEnabled(bool enabled)
 
 void frmZ40MOD::connectClicked()
 {
-    if (Link().isOpen())
-        Link().close();
-    ApplyPortSettings(ui->Combo1->currentText(), ui->Combo2->currentText());
-    Link().setThreshold(1);
-    if (!OpenPortOrReport(Link()))
+    if (!OpenChosenPort(ui->Combo1->currentText(), ui->Combo2->currentText()))
         return;
-    Link().setDtr(false);
     setConnectControlsEnabled(false);
     OfflineStart = false;
     MainTimers().armConnect();
