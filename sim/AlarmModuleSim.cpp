@@ -11,6 +11,7 @@ constexpr int RelayRecordSize = 129;
 constexpr int PhoneEntrySize = 6;
 constexpr int PhoneTableMax = 20;
 constexpr int TransparentPauseMs = 50;
+constexpr int InboxSize = 20;
 constexpr int MaxTextLength = 1024; // longer "$" frames are taken as line garbage
 constexpr char Cr = 0x0D;
 
@@ -182,12 +183,20 @@ AlarmModuleSim::AlarmModuleSim(QObject *parent) : QObject(parent), m_rng(m_optio
     m_transparentTimer.setSingleShot(true);
     m_transparentTimer.setInterval(TransparentPauseMs);
     connect(&m_transparentTimer, &QTimer::timeout, this, &AlarmModuleSim::finishTransparentInput);
+    connect(&m_incomingTimer, &QTimer::timeout, this, [this] {
+        receiveSms(
+            IncomingSms(QStringLiteral("13912345678"), QStringLiteral("测试短信：门磁报警")));
+    });
 }
 
 void AlarmModuleSim::setOptions(const AlarmSimOptions &options)
 {
     m_options = options;
     m_rng.seed(options.seed);
+    if (options.incomingEveryMs > 0)
+        m_incomingTimer.start(options.incomingEveryMs);
+    else
+        m_incomingTimer.stop();
 }
 
 // ---- input ----------------------------------------------------------------------------------
@@ -400,13 +409,30 @@ void AlarmModuleSim::handleSend(const SimSms &sms)
     m_state.smsSendState = m_state.online ? m_state.smsSendResult : 1;
 }
 
+SimSms IncomingSms(const QString &number, const QString &text)
+{
+    SimSms sms;
+    sms.number = QByteArray(6, '\0');
+    auto digit = [&number](int i) {
+        return i < number.size() ? number.at(i).digitValue() & 15 : 0;
+    };
+    sms.number[0] = char(digit(0));
+    for (int k = 0; k < 5; ++k)
+        sms.number[1 + k] = char(digit(1 + 2 * k) << 4 | digit(2 + 2 * k));
+    for (const QChar c : text)
+        sms.content.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    return sms;
+}
+
 void AlarmModuleSim::receiveSms(const SimSms &sms)
 {
     SimSms message = sms;
     if (message.timestamp.size() != 6)
         message.timestamp = CurrentTimestamp();
     if (m_state.workForm == 0) {
-        m_state.inbox.append(message);
+        // The module's memory holds a limited number of messages; further ones are lost.
+        if (m_state.inbox.size() < InboxSize)
+            m_state.inbox.append(message);
         return;
     }
     if (m_state.transferMode == 0)

@@ -151,7 +151,13 @@ struct AlarmSimOptions {
     FaultMode badChecksum = FaultMode::Off;   // checksum of B4/B5/D9 read answers plus 1
     FaultMode truncate = FaultMode::Off;      // last byte of the answer left out
     FaultMode noise = FaultMode::Off;         // FF 00 55 AA sent before the answer
+    // A message from a phone arrives by itself every so many ms (0: never): sent on at once in
+    // active work form, kept for "$" a1 a2 "R" in passive work form.
+    int incomingEveryMs = 0;
 };
+
+// A message from the phone number, with the text in UCS-2 (a Chinese-mode message).
+SimSms IncomingSms(const QString &number, const QString &text);
 
 class AlarmModuleSim : public QObject
 {
@@ -220,6 +226,7 @@ private:
     QByteArray m_in;
     QByteArray m_transparent;
     QTimer m_transparentTimer;
+    QTimer m_incomingTimer;
     QList<Piece> m_out;
     QTimer m_outTimer;
     QList<QByteArray> m_requests;

@@ -36,6 +36,31 @@ QString Choice(const QCommandLineParser &parser, const QString &name, const QStr
     return words.contains(value) ? value : QString();
 }
 
+// One command line of standard input; unknown commands are reported and ignored.
+void RunCommand(AlarmModuleSim &sim, const QString &line)
+{
+    const QString word = line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    if (word == QLatin1String("sms")) {
+        const QString number = line.section(QLatin1Char(' '), 1, 1, QString::SectionSkipEmpty);
+        const QString text = line.section(QLatin1Char(' '), 2, -1, QString::SectionSkipEmpty);
+        if (number.size() == 11 && !text.isEmpty()) {
+            sim.receiveSms(IncomingSms(number, text));
+            return;
+        }
+    } else if (word == QLatin1String("send-result")) {
+        const QStringList results = {QStringLiteral("sent"), QStringLiteral("failed"),
+                                     QStringLiteral("sending")};
+        const int result = int(results.indexOf(line.section(QLatin1Char(' '), 1, 1)));
+        if (result >= 0) {
+            sim.state().smsSendResult = quint8(result);
+            return;
+        }
+    } else if (word.isEmpty()) {
+        return;
+    }
+    std::fprintf(stderr, "corvane-sim: unknown command: %s\n", qPrintable(line));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -48,7 +73,11 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Virtual multi-channel SMS alarm control module on a pseudo-terminal.\n"
-        "Prints \"corvane-sim: serving <path>\" and answers on <path> until SIGINT or SIGTERM."));
+        "Prints \"corvane-sim: serving <path>\" and answers on <path> until SIGINT or SIGTERM.\n"
+        "Commands on standard input, one per line:\n"
+        "  sms NUMBER TEXT   a message from NUMBER arrives (active: sent on at once;\n"
+        "                    passive: kept until it is read)\n"
+        "  send-result sent|failed|sending   how the next send of a message ends"));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption workForm(QStringLiteral("work-form"),
@@ -87,8 +116,12 @@ int main(int argc, char **argv)
         QStringLiteral("Inject a fault: preamble, checksum, truncate or noise, on the next answer "
                        "it fits (add :always for every answer). May be repeated."),
         QStringLiteral("fault"));
-    parser.addOptions(
-        {workForm, transfer, powerSaving, password, net, silent, delay, chunk, seed, fault});
+    const QCommandLineOption incoming(
+        QStringLiteral("incoming-sms"),
+        QStringLiteral("A message from a phone arrives every S seconds (0: never)."),
+        QStringLiteral("S"), QStringLiteral("0"));
+    parser.addOptions({workForm, transfer, powerSaving, password, net, silent, delay, chunk, seed,
+                       fault, incoming});
     parser.process(app);
 
     AlarmModuleSim sim;
@@ -154,7 +187,31 @@ int main(int argc, char **argv)
         else
             return UsageError(QStringLiteral("unknown fault ") + value);
     }
+    const int every = parser.value(incoming).toInt(&ok);
+    if (!ok || every < 0 || every > 86400)
+        return UsageError(QStringLiteral("--incoming-sms needs a number of seconds"));
+    options.incomingEveryMs = every * 1000;
     sim.setOptions(options);
+
+    // Commands on standard input act on the module while it serves.
+    QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pending;
+    QObject::connect(&commands, &QSocketNotifier::activated, &sim, [&] {
+        char buffer[4096];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            commands.setEnabled(false); // end of input: serve on without commands
+            return;
+        }
+        pending.append(buffer, int(n));
+        for (qsizetype end; (end = pending.indexOf('\n')) >= 0;) {
+            const QString line = QString::fromUtf8(pending.left(end)).trimmed();
+            pending.remove(0, end + 1);
+            RunCommand(sim, line);
+        }
+        if (pending.size() > 65536)
+            pending.clear(); // a line without an end: nothing sensible to run
+    });
 
     PtyServer server;
     QString error;

@@ -3,6 +3,8 @@
 #include "alarm/AlarmFrames.h"
 #include "core/SerialLink.h"
 
+#include <utility>
+
 namespace {
 
 namespace R = AlarmReply;
@@ -152,10 +154,13 @@ AlarmExchange::AlarmExchange(SerialLink &link, QObject *parent)
     connect(&Timer1, &QTimer::timeout, this, &AlarmExchange::workModeTick);
     connect(&Timer2, &QTimer::timeout, this, &AlarmExchange::readAllTick);
     connect(&Timer3, &QTimer::timeout, this, &AlarmExchange::powerSavingTick);
+    TestWait.setSingleShot(true);
+    connect(&TestWait, &QTimer::timeout, this, [this] { endTestRequest(true); });
     m_parser.setReplyHandler([this](const AlarmReplyValue &reply) { onReply(reply); });
     // A reply cut off by a lost device is never completed: start over, and end the running
     // sequence so that the buttons come back for the user to connect again.
     connect(&m_link, &SerialLink::deviceLost, this, [this] {
+        cancelTestRequest();
         m_parser.reset();
         const struct {
             QTimer *timer;
@@ -280,6 +285,7 @@ void AlarmExchange::stopAll()
     Timer2.stop();
     Timer3.stop();
     m_parser.quietTimer().stop();
+    cancelTestRequest();
 }
 
 void AlarmExchange::readInputRecord(int channel)
@@ -348,4 +354,33 @@ void AlarmExchange::clearPhoneTable()
 void AlarmExchange::send(const QByteArray &frame)
 {
     m_link.write(frame);
+}
+
+void AlarmExchange::startTestRequest(int command, const QByteArray &frame)
+{
+    cancelTestRequest();
+    m_parser.setFrameMachine(false);
+    m_parser.reset();
+    m_link.setDtr(false);
+    m_parser.setTestCommand(command);
+    m_testFrame = frame;
+    TestWait.start(TestSendDelayMs);
+}
+
+void AlarmExchange::cancelTestRequest()
+{
+    if (TestWait.isActive())
+        endTestRequest(false);
+}
+
+void AlarmExchange::endTestRequest(bool write)
+{
+    TestWait.stop();
+    const QByteArray frame = std::exchange(m_testFrame, QByteArray());
+    const bool written = write && m_link.isOpen();
+    if (written)
+        m_link.write(frame);
+    if (m_link.isOpen())
+        m_link.setDtr(true);
+    Q_EMIT testRequestEnded(frame, written);
 }

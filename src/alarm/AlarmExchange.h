@@ -116,6 +116,16 @@ public:
     // Any other frame (parameter writes, the baud command, the version code).
     void send(const QByteArray &frame);
 
+    // ---- communication test: DTR off, 2 s, the frame, DTR on ----
+    // The text machine starts afresh for the reply of command (1 read SMS, 2 send state, 3 send
+    // SMS). The wait runs on a timer: the line is read and the window answers meanwhile.
+    static constexpr int TestSendDelayMs = 2000;
+    void startTestRequest(int command, const QByteArray &frame);
+    bool testRequestPending() const { return TestWait.isActive(); }
+    // Nothing is sent; DTR goes back on.
+    void cancelTestRequest();
+    QTimer TestWait;
+
     QTimer Timer1; // work-mode write
     QTimer Timer2; // read-all sender
     QTimer Timer3; // power-saving write
@@ -126,9 +136,12 @@ Q_SIGNALS:
     void sequenceFinished(AlarmExchange::Sequence sequence);
     // The work-mode write waits at a step whose choice is missing (it asks again in 2 s).
     void choiceMissing(AlarmSequences::WriteTick::Missing missing);
+    // A test request has ended: written in full, or not at all (cancelled, port closed).
+    void testRequestEnded(const QByteArray &frame, bool written);
 
 private:
     void onReply(const AlarmReplyValue &reply);
+    void endTestRequest(bool write);
 
     SerialLink &m_link;
     AlarmReplyParser m_parser;
@@ -137,4 +150,5 @@ private:
     qint16 m_writeStep = 0;
     std::function<AlarmSequences::WorkModeChoice()> m_workModeChoice;
     AlarmSequences::PowerSavingChoice m_powerSavingChoice;
+    QByteArray m_testFrame;
 };

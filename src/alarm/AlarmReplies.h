@@ -139,6 +139,7 @@ struct TestStatus {
 };
 struct TestData {
     QString fields; // everything collected for the message so far
+    bool ended;     // the message reached the cap and has ended; otherwise more may come
 };
 
 } // namespace AlarmReply

@@ -110,6 +110,8 @@ void AlarmReplyParser::reset()
 {
     m_quiet.stop();
     m_text.clear();
+    m_message.clear();
+    m_messageBytes = 0;
     m_step = WaitStart;
     waitFor(1);
 }
@@ -504,6 +506,48 @@ void AlarmReplyParser::finishText()
 
 // ---- text machines of the communication test -------------------------------------------------
 
+// A message starts with its head; the data timer starts at once, so a message whose data never
+// comes still ends and is shown.
+void AlarmReplyParser::startMessage(const QString &head, qint16 step)
+{
+    m_message = head;
+    m_messageBytes = int(head.size() / 3);
+    m_step = step;
+    waitFor(1);
+    emitReply(AlarmReply::TestData{m_message, false});
+}
+
+// Appends what is waiting to the message, up to the cap; at the cap the message is handed on
+// as ended and the machine starts again.
+bool AlarmReplyParser::readMessage()
+{
+    const qint64 room = MessageCap - m_messageBytes;
+    const int n = int(qMin<qint64>(m_source.bytesWaiting(), qMax<qint64>(room, 1)));
+    if (n < 1 || !read(n))
+        return false;
+    if (m_messageBytes == 0)
+        m_message.clear();
+    m_message.reserve(m_message.size() + 3 * n);
+    for (int i = 0; i < m_bytes.size(); ++i)
+        m_message += HexFields({quint8(m_bytes.at(i))});
+    m_messageBytes += n;
+    waitFor(1);
+    if (m_messageBytes >= MessageCap) {
+        const QString text = takeMessage();
+        emitReply(AlarmReply::TestData{text, true});
+    }
+    return true;
+}
+
+QString AlarmReplyParser::takeMessage()
+{
+    QString text;
+    text.swap(m_message);
+    m_messageBytes = 0;
+    endReply();
+    return text;
+}
+
 bool AlarmReplyParser::passiveStep()
 {
     namespace R = AlarmReply;
@@ -552,7 +596,8 @@ bool AlarmReplyParser::passiveStep()
             emitReply(R::TestLine{fields({0x21, m_a[0], m_a[1]}), QStringLiteral("格式正确")});
             break;
         default:
-            break; // no request of the test is open: the byte is dropped
+            endReply(); // no request of the test is open: the reply is dropped
+            break;
         }
         return true;
     case 3:
@@ -561,11 +606,10 @@ bool AlarmReplyParser::passiveStep()
         m_a[3] = quint8(d(0));
         if (m_a[2] == 0 && m_a[3] == 0) {
             m_step = 4;
+            waitFor(1);
         } else {
-            m_message = HexFields({0x21, m_a[0], m_a[1], m_a[2], m_a[3]});
-            m_step = 5;
+            startMessage(HexFields({0x21, m_a[0], m_a[1], m_a[2], m_a[3]}), 5);
         }
-        waitFor(1);
         return true;
     case 4:
         if (!read(1))
@@ -576,12 +620,11 @@ bool AlarmReplyParser::passiveStep()
         return true;
     case 5:
         // Message bytes: each keeps the reply timer from ending the message.
-        if (!read(int(qMin<qint64>(m_source.bytesWaiting(), 4096))) || m_bytes.isEmpty())
+        if (!readMessage())
             return false;
-        m_message += fields({});
-        waitFor(1);
         emitReply(R::TestStatus{QStringLiteral("接收短信")});
-        emitReply(R::TestData{m_message});
+        if (m_step == 5)
+            emitReply(R::TestData{m_message, false});
         return true;
     case 6: {
         if (!read(2))
@@ -609,18 +652,12 @@ bool AlarmReplyParser::passiveStep()
 bool AlarmReplyParser::activeStep()
 {
     namespace R = AlarmReply;
-    auto appendAll = [this] {
-        for (int i = 0; i < m_bytes.size(); ++i)
-            m_message += HexFields({quint8(m_bytes.at(i))});
-    };
-    const int pending = int(qMin<qint64>(m_source.bytesWaiting(), 4096));
     if (m_transferMode == 0) {
         // Transparent: every byte is message data.
-        if (pending < 1 || !read(pending))
+        if (!readMessage())
             return false;
-        appendAll();
-        endReply();
-        emitReply(R::TestData{m_message});
+        if (m_messageBytes > 0)
+            emitReply(R::TestData{m_message, false});
         return true;
     }
     if (m_transferMode != 1)
@@ -632,8 +669,7 @@ bool AlarmReplyParser::activeStep()
         if (d(0) == 0xD7) {
             m_step = 1;
         } else if (d(0) == 0xD8) {
-            m_message = HexFields({0xD8});
-            m_step = 2;
+            startMessage(HexFields({0xD8}), 2);
         }
         return true;
     case 1: {
@@ -648,18 +684,18 @@ bool AlarmReplyParser::activeStep()
             endReply();
             emitReply(R::TestLine{HexFields({0xD7, b}), status});
         } else if (b == 0x01) {
-            m_message = HexFields({0xD7, 0x01});
-            m_step = 2;
             emitReply(R::TestStatus{QStringLiteral("接收短信")});
+            startMessage(HexFields({0xD7, 0x01}), 2);
+        } else {
+            endReply(); // not an answer of the module: dropped
         }
         return true;
     }
     case 2:
-        if (pending < 1 || !read(pending))
+        if (!readMessage())
             return false;
-        appendAll();
-        waitFor(1);
-        emitReply(R::TestData{m_message});
+        if (m_step == 2)
+            emitReply(R::TestData{m_message, false});
         return true;
     default:
         endReply();

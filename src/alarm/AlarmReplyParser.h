@@ -30,6 +30,8 @@ public:
     static constexpr int ShortestText = 6;      // "SETOK:", "CLROK:"
     static constexpr int LongestText = 64;      // a text answer never runs longer
     static constexpr int PhoneTableBytes = 120; // 20 entries of 6 bytes
+    // A received test message ends at this many bytes even if the module keeps sending.
+    static constexpr int MessageCap = 4096;
 
     enum class PhoneOp { Read = 0, Write = 1, Clear = 2 };
 
@@ -64,6 +66,8 @@ public:
     qint16 step() const { return m_step; }
     // The message text of the communication test collected so far (hex fields).
     const QString &messageText() const { return m_message; }
+    // Ends the message (the line went quiet): returns its text and goes back to the first step.
+    QString takeMessage();
 
     // Ends a text answer once the line has been quiet; tests call the handler directly.
     QTimer &quietTimer() { return m_quiet; }
@@ -82,6 +86,8 @@ private:
     void waitFor(int n);
     void endReply();
     void startText(qint16 step);
+    bool readMessage();
+    void startMessage(const QString &head, qint16 step);
 
     ByteSource &m_source;
     Handler m_handler;
@@ -96,6 +102,7 @@ private:
     QByteArray m_head;  // header bytes of a phone table or a settings record
     QByteArray m_text;  // a text answer (or a version) being collected
     QString m_message;
+    int m_messageBytes = 0;
     quint8 m_a[4] = {0, 0, 0, 0};
     bool m_inputWrite = false, m_relayWrite = false;
     int m_inputChannel = -1, m_relayChannel = -1, m_stateChannel = -1;

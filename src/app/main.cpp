@@ -99,6 +99,9 @@ int main(int argc, char *argv[])
     if (options.demo) {
         PortMap::set(1, QLatin1String(RoutingBackend::VirtualPath));
         auto *module = new AlarmModuleSim(&app);
+        AlarmSimOptions simOptions;
+        simOptions.incomingEveryMs = options.demoSmsSeconds * 1000;
+        module->setOptions(simOptions);
         AttachAlarmSim(backend->memory(), module);
     }
     for (const QString &assignment : options.portAssignments)

@@ -26,6 +26,11 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
         QStringLiteral("COMn=PATH"));
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Map COM1 to the built-in virtual alarm module."));
+    const QCommandLineOption demoSms(
+        QStringLiteral("demo-sms"),
+        QStringLiteral("With --demo: a message from a phone reaches the virtual module every S "
+                       "seconds (shown by the communication test)."),
+        QStringLiteral("S"), QStringLiteral("0"));
     const QCommandLineOption connect(QStringLiteral("connect"),
                                      QStringLiteral("Open the connect dialog with this port chosen "
                                                     "and connect right after start-up."),
@@ -48,8 +53,8 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
         QStringLiteral("screenshot-window"),
         QStringLiteral("With --screenshot, also save this window (by name) to FILE-NAME.png."),
         QStringLiteral("NAME"));
-    parser.addOptions({help, version, port, demo, connect, baud, trace, screenshot, screenshotDelay,
-                       screenshotWindow});
+    parser.addOptions({help, version, port, demo, demoSms, connect, baud, trace, screenshot,
+                       screenshotDelay, screenshotWindow});
 
     if (!parser.parse(arguments)) {
         *output = parser.errorText();
@@ -80,6 +85,12 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
         options->portAssignments << value;
     }
     options->demo = parser.isSet(demo);
+    bool numeric = false;
+    options->demoSmsSeconds = parser.value(demoSms).toInt(&numeric);
+    if (!numeric || options->demoSmsSeconds < 0 || options->demoSmsSeconds > 86400) {
+        *output = QStringLiteral("--demo-sms expects a number of seconds (0 to 86400)");
+        return CommandLineResult::Error;
+    }
     if (parser.isSet(connect)) {
         static const QRegularExpression com(QStringLiteral("^COM[1-8]$"));
         const QString value = parser.value(connect).toUpper();

@@ -7,6 +7,7 @@
 struct StartOptions {
     QStringList portAssignments; // "COMn=PATH", in order
     bool demo = false;           // COM1 is the built-in virtual module
+    int demoSmsSeconds = 0;      // the virtual module receives a message this often (0: never)
     QString connectPort;         // "COMn": connect right after start-up
     QString baud = QStringLiteral("9600bps");
     QString traceFile;

@@ -7,6 +7,7 @@
 #include "alarm/ui/ParamArea.h"
 #include "alarm/ui/PhoneArea.h"
 #include "alarm/ui/RelayArea.h"
+#include "alarm/ui/TestArea.h"
 #include "core/Dialogs.h"
 #include "core/Module1.h"
 #include "core/OpenFailure.h"
@@ -44,7 +45,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTextCursor>
 #include <QUrl>
 
 namespace {
@@ -112,6 +112,7 @@ frmZ41COM::frmZ41COM(QWidget *parent)
     m_relayArea = new RelayArea(this);
     m_phoneArea = new PhoneArea(this);
     new ParamArea(this);
+    m_testArea = new TestArea(this, &rTimer);
 }
 
 frmZ41COM::~frmZ41COM()
@@ -520,6 +521,8 @@ void frmZ41COM::tabChanged(int index)
         m_exchange->parser().setFrameMachine(false);
         return;
     }
+    // Leaving the page cancels a test request still waiting to be sent.
+    m_exchange->cancelTestRequest();
     setWindowTitle(index == OtherPage ? QStringLiteral("其他参数设置")
                                       : QStringLiteral("短信模块参数设置"));
     MainWindow::setSmsMannerVisible(true);
@@ -653,17 +656,10 @@ void frmZ41COM::showReply(const AlarmReplyValue &reply)
             m_inputs->Text19->setText(r->text());
     } else if (const auto *r = std::get_if<R::AlarmModes>(&reply)) {
         m_inputArea->showModes(r->modes);
-    } else if (const auto *r = std::get_if<R::TestLine>(&reply)) {
-        QTextCursor cursor(m_test->Text21_0->document());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(QStringLiteral("接收  ") + r->fields + QLatin1Char('\n'));
-        m_test->Text21_0->verticalScrollBar()->setValue(
-            m_test->Text21_0->verticalScrollBar()->maximum());
-        setModuleStatus(r->status);
-    } else if (const auto *r = std::get_if<R::TestStatus>(&reply)) {
-        setModuleStatus(r->status);
-    } else if (std::holds_alternative<R::TestData>(reply)) {
-        rTimer.start(200);
+    } else if (std::holds_alternative<R::TestLine>(reply) ||
+               std::holds_alternative<R::TestStatus>(reply) ||
+               std::holds_alternative<R::TestData>(reply)) {
+        m_testArea->showReply(reply);
     } else {
         showParameter(reply);
     }

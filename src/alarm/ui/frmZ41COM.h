@@ -44,6 +44,7 @@ class frmZ41COM_phones;
 class InputArea;
 class RelayArea;
 class PhoneArea;
+class TestArea;
 
 class frmZ41COM : public QWidget
 {
@@ -73,6 +74,8 @@ public:
     AlarmExchange &exchange() { return *m_exchange; }
     // Shows a reply of the module (the exchange's replied signal).
     void showReply(const AlarmReplyValue &reply);
+    // "模块状态：" and the state, in panel 2 of the main window's status bar.
+    void setModuleStatus(const QString &text);
 
     // Where "gprs.mdb" is looked for: beside the program unless a path was set (tests).
     static QString databasePath();
@@ -132,7 +135,6 @@ private:
     void placeWindow();
     void sequenceFinished(AlarmExchange::Sequence sequence);
     void showParameter(const AlarmReplyValue &reply);
-    void setModuleStatus(const QString &text);
 
     std::unique_ptr<Ui::frmZ41COM> m_ui;
     std::unique_ptr<Ui::frmZ41COM_params> m_params;
@@ -146,6 +148,7 @@ private:
     InputArea *m_inputArea;
     RelayArea *m_relayArea;
     PhoneArea *m_phoneArea;
+    TestArea *m_testArea;
     QSqlDatabase m_db;
     std::unique_ptr<QSqlQuery> m_phoneRecords;
     bool m_loaded = false;

@@ -5,10 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-namespace {
-
-// Keys that keep their normal meaning in the filtered boxes.
-bool isEditingKey(const QKeyEvent *key)
+bool IsEditingKey(const QKeyEvent *key)
 {
     switch (key->key()) {
     case Qt::Key_Backspace:
@@ -27,10 +24,10 @@ bool isEditingKey(const QKeyEvent *key)
     }
     if (key->text().isEmpty())
         return true;
+    if (key->matches(QKeySequence::Paste))
+        return true;
     return (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
 }
-
-} // namespace
 
 void InstallHexTextFilter(QLineEdit *box, bool colonFields)
 {
@@ -51,7 +48,7 @@ bool HexKeyFilter::eventFilter(QObject *watched, QEvent *event)
     if (!edit || event->type() != QEvent::KeyPress)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
-    if (key->matches(QKeySequence::Paste) || isEditingKey(key))
+    if (IsEditingKey(key))
         return false; // pasted text is filtered as an edit
     // Characters outside ASCII are never hexadecimal digits.
     const char16_t unit = key->text().at(0).unicode();

@@ -7,9 +7,13 @@
 
 #include <QObject>
 
+class QKeyEvent;
 class QLineEdit;
 
 void InstallHexTextFilter(QLineEdit *box, bool colonFields);
+// Keys that keep their normal meaning in a hexadecimal box: editing and moving keys, keys
+// without text and shortcuts (paste among them; pasted text is filtered as an edit).
+bool IsEditingKey(const QKeyEvent *key);
 
 class HexKeyFilter : public QObject
 {

@@ -1,0 +1,148 @@
+#include "alarm/SmsTest.h"
+
+#include "core/ByteRoutines.h"
+
+namespace SmsTest {
+
+using AlarmFrames::SmsSendMode;
+
+namespace {
+
+const QString WrongAddress = QStringLiteral("您输入的模块地址不正确，请重新输入");
+const QString WrongContent = QStringLiteral("您所发射的内容不符合要求， 请输入要发射的内容");
+const QString WrongReceiver = QStringLiteral("您接收方地址不符合要求， 请输入接收方地址");
+
+// The first character of an English-mode text that has no single-byte code, or a null QChar.
+QChar FirstWideCharacter(const QString &text)
+{
+    for (const QChar c : text) {
+        bool ok = true;
+        AlarmFrames::SmsContent(SmsSendMode::English, QString(c), &ok);
+        if (!ok)
+            return c;
+    }
+    return QChar();
+}
+
+// Hex fields ("21:12:") back to bytes: each group of three characters gives one byte.
+QByteArray FieldBytes(const QString &fields)
+{
+    QByteArray bytes;
+    bytes.reserve(int(fields.size() / 3 + 1));
+    for (int i = 0; i + 1 < fields.size(); i += 3)
+        bytes.append(char(AlarmFrames::HexPair(fields, i + 1)));
+    return bytes;
+}
+
+QString DecodeContent(const QByteArray &bytes, int first, int last, SmsSendMode mode)
+{
+    QString text;
+    switch (mode) {
+    case SmsSendMode::Chinese:
+        for (int i = first; i + 1 <= last; i += 2)
+            text += QChar(char16_t(quint8(bytes.at(i)) << 8 | quint8(bytes.at(i + 1))));
+        break;
+    case SmsSendMode::English:
+        for (int i = first; i <= last; ++i) {
+            const quint8 b = quint8(bytes.at(i));
+            text += b < 0x80 ? QString(QChar(b)) : FromAnsi(QByteArray(1, char(b)));
+        }
+        break;
+    case SmsSendMode::Hex:
+        if (first <= last)
+            text = BytesToHexColon(bytes.mid(first, last - first + 1));
+        break;
+    }
+    return text;
+}
+
+} // namespace
+
+Request BuildRequest(Button button, const Form &form, const QString &address,
+                     const QString &content, const QString &receiver)
+{
+    if (button == Reset)
+        return {};
+    const bool addressNeeded = button != SendSms || form.passive;
+    if (button == SendSms) {
+        const int shortest = form.mode == SmsSendMode::Hex ? 3 : 1;
+        if (content.size() < shortest)
+            return {{}, WrongContent};
+        if (form.mode == SmsSendMode::English) {
+            const QChar wide = FirstWideCharacter(content);
+            if (!wide.isNull())
+                return {{},
+                        QStringLiteral("字符“%1”没有单字节编码，不能按英文方式发送。"
+                                       "请删去它，或改用汉字方式发送")
+                            .arg(wide)};
+        }
+    }
+    if (addressNeeded && address.size() != 6)
+        return {{}, WrongAddress};
+    const quint8 a1 = AlarmFrames::HexPair(address, 1);
+    const quint8 a2 = AlarmFrames::HexPair(address, 4);
+    switch (button) {
+    case ReadSms:
+        return {AlarmFrames::SmsReadRequest(a1, a2), {}};
+    case SendState:
+        return {AlarmFrames::SmsStateRequest(a1, a2), {}};
+    default:
+        break;
+    }
+    if (form.format && receiver.size() != 11)
+        return {{}, WrongReceiver};
+    const QByteArray bytes = AlarmFrames::SmsContent(form.mode, content);
+    const QByteArray to = form.format ? AlarmFrames::SmsReceiverBytes(receiver) : QByteArray();
+    return {AlarmFrames::SmsSend(form.passive, form.format, a1, a2, to, bytes), {}};
+}
+
+int ContentLength(SmsSendMode mode, const QString &text)
+{
+    return int(AlarmFrames::SmsContent(mode, text).size());
+}
+
+QString SentLine(const QByteArray &frame)
+{
+    return QStringLiteral("发射  ") + BytesToHexColon(frame) + QLatin1Char('\n');
+}
+
+Reception FinishReception(const QString &replyText, const Form &form)
+{
+    Reception r;
+    const QString head = QStringLiteral("接收  ");
+    if (replyText.size() > 44)
+        r.log =
+            head + replyText.left(45) + QLatin1Char('\n') + replyText.mid(45) + QLatin1Char('\n');
+    else
+        r.log = head + replyText + QLatin1Char('\n');
+
+    const QByteArray bytes = FieldBytes(replyText);
+    if (bytes.size() > LongestShown)
+        return r;
+    r.shown = true;
+    const int last = int(bytes.size()) - 1;
+
+    if (form.format) {
+        // The sender's six bytes: the first digit's value, then the digits two per byte.
+        const int at = form.passive ? 7 : 2;
+        if (at + 5 <= last) {
+            r.sender = QString::number(quint8(bytes.at(at)), 16).toUpper();
+            for (int k = 1; k <= 5; ++k)
+                r.sender += ByteToHex(quint8(bytes.at(at + k)));
+        }
+    }
+
+    // Where the content lies: behind the reply head and the sender, before the time and CR.
+    int first = 0, end = last;
+    if (form.passive) {
+        first = form.format ? 15 : 5;
+        end = form.format ? last - 7 : last - 1;
+    } else if (form.format) {
+        first = 10;
+        end = last - 6;
+    }
+    r.content = DecodeContent(bytes, first, end, form.mode) + QLatin1Char('\n');
+    return r;
+}
+
+} // namespace SmsTest
