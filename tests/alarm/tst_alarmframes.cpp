@@ -95,33 +95,6 @@ private slots:
             P + hex("D902 CE 03 013800138000 010123456789 019876543210") + zeros(153));
         row("D9 hex digits A-F", PhoneTableWrite({"1ABCDEF0000"}),
             P + hex("D902 69 01 01ABCDEF0000") + zeros(165));
-        // Communication test frames: two characters in "汉字" mode to 1 and ten zeros.
-        const QByteArray receiver = SmsReceiverBytes(QStringLiteral("10000000000"));
-        const QByteArray content = hex("6D4B8BD5");
-        // Content of a message in the three send modes ("英文" refuses what has no one-byte code).
-        bool ok = true;
-        row("content Chinese", SmsContent(SmsSendMode::Chinese, QStringLiteral("测试A")),
-            hex("6D4B8BD50041"));
-        row("content English", SmsContent(SmsSendMode::English, QStringLiteral("Hi!")), "Hi!");
-        const QByteArray refused = SmsContent(SmsSendMode::English, QStringLiteral("A测"), &ok);
-        row("content English refuses Chinese", refused + char(ok), refused + '\0');
-        row("content hex, five characters round up", SmsContent(SmsSendMode::Hex, "12:AB"),
-            hex("12AB"));
-        row("SMS read request", SmsReadRequest(0x12, 0x34), hex("24 1234 52 0D"));
-        row("SMS state request", SmsStateRequest(0x12, 0x34), hex("24 1234 57 0000 0D"));
-        row("SMS receiver bytes", SmsReceiverBytes(QStringLiteral("13800138000")),
-            hex("01 3800138000"));
-        row("SMS passive format", SmsSend(true, true, 0x12, 0x34, receiver, content),
-            hex("24 1234 57 000E D701 010000000000 0004 6D4B8BD5 0D"));
-        row("SMS passive transparent", SmsSend(true, false, 0x12, 0x34, receiver, content),
-            hex("24 1234 57 0004 6D4B8BD5 0D"));
-        const QByteArray longContent(300, 'A'); // lengths above 255 take both bytes
-        row("SMS passive format, 300 bytes", SmsSend(true, true, 0x12, 0x34, receiver, longContent),
-            hex("24 1234 57 0136 D701 010000000000 012C") + longContent + hex("0D"));
-        row("SMS active transparent", SmsSend(false, false, 0x12, 0x34, receiver, content),
-            content);
-        row("SMS active format", SmsSend(false, true, 0x12, 0x34, receiver, content),
-            hex("D701 010000000000 0004 6D4B8BD5"));
         // The code prompt: six characters with a one-byte code each, nothing else.
         row("code prompt, six letters", AlarmSequences::VersionCodeFrame("abcDEF"),
             P + hex("EC01616263444546"));

@@ -70,8 +70,11 @@ Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 s
     parser.reset();
     Run run;
     parser.setReplyHandler([&run](const AlarmReplyValue &reply) {
-        if (std::holds_alternative<AlarmReply::TestData>(reply))
+        if (const auto *data = std::get_if<AlarmReply::TestData>(&reply)) {
+            if (data->ended) // a message cut at the cap: its size is what matters
+                run.replies << QStringLiteral("test data ended %1").arg(data->fields.size() / 3);
             return;
+        }
         const QString text = describe(reply);
         if (run.replies.isEmpty() || run.replies.last() != text)
             run.replies << text;
@@ -225,6 +228,12 @@ private Q_SLOTS:
         row("active format D8 message", "text work=1 transfer=1", hex("D8 41 42"), {}, "D8:41:42:");
         row("active format message", "text work=1 transfer=1", hex("D7 01 41 42"),
             {"test status 接收短信"}, "D7:01:41:42:");
+        // An answer byte that is none of FA/FC/FF/01 sends the machine back: the FA after it is
+        // not taken as "sent".
+        row("active format unknown answer dropped", "text work=1 transfer=1", hex("D7 55 FA"), {});
+        // A module that never goes quiet: the message ends at 4096 bytes and a new one begins.
+        row("active transparent message cap", "text work=1 transfer=0", QByteArray(5000, 'A'),
+            {"test data ended 4096"}, QString("41:").repeated(904));
     }
 
     void replies()

@@ -4,7 +4,8 @@
 // - with the built-in module (as --demo runs it): the input, relay and phone-table reads fill
 //   their areas. With CORVANE_SHOT_DIR set this saves a picture of the connect dialog and of
 //   every page (scripts/screenshots);
-// - the device goes away in the middle of a connect (the pseudo-terminal closes).
+// - the device goes away in the middle of a connect (the pseudo-terminal closes);
+// - the communication test against corvane-sim: send, read an incoming message, send state.
 #include "alarm/ui/frmZ41COM.h"
 #include "app/AppWindows.h"
 #include "connect/ConnectParser.h"
@@ -222,6 +223,85 @@ private Q_SLOTS:
             saveShot(alarm->parentWidget(), QStringLiteral("alarm-page%1").arg(i));
         }
         saveShot(main, QStringLiteral("main-with-alarm-window"));
+    }
+
+    // A passive module in format transmission, served by corvane-sim on a pseudo-terminal.
+    void communicationTest()
+    {
+        ResetWorld();
+        MessageRecorder messages;
+        QProcess sim;
+        sim.start(QStringLiteral(CORVANE_BINARY_DIR "/bin/corvane-sim"),
+                  {"--work-form", "passive", "--transfer", "format"});
+        QVERIFY(sim.waitForReadyRead(5000));
+        const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed().section(' ', 2);
+        sim.write("send-result failed\n");
+        Link().setBackend(new QtSerialBackend);
+        Link().setPortResolver([path](int n) { return n == 1 ? path : QString(); });
+        QVERIFY(Link().open() == OpenResult::Ok);
+        WorkFormFlag = 0;
+        TransferModeFlag = 1;
+        main = Windows::get<MainWindow>();
+        main->Timer1.stop();
+        main->resize(1000, 760);
+        main->show();
+        auto *alarm = static_cast<frmZ41COM *>(Windows::get(QStringLiteral("frmZ41COM")));
+        Windows::showChild(alarm);
+        alarm->Timer5.stop();
+        alarm->Timer6.stop(); // no read-all: the module form is already known
+        alarm->onTimer5();
+        alarm->findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(1);
+        auto edit = [alarm](const char *name) {
+            return alarm->findChild<QLineEdit *>(QLatin1String(name));
+        };
+        auto area = [alarm](const char *name) {
+            return alarm->findChild<QPlainTextEdit *>(QLatin1String(name));
+        };
+        auto button = [alarm](int i) {
+            return alarm->findChild<QPushButton *>(QStringLiteral("Command21_%1").arg(i));
+        };
+        edit("Text22")->setText("12:34:");
+        edit("Text21_4")->setText("13800138000");
+        area("Text21_1")->setPlainText(QStringLiteral("测试"));
+        QCOMPARE(main->statusPanel(3), QStringLiteral("发射区字节数：4"));
+
+        // The 2 s before the frame do not hold up the window: a timer fires meanwhile, with
+        // nothing written yet and the buttons disabled.
+        bool answered = false;
+        QTimer::singleShot(500, alarm, [&] {
+            answered = area("Text21_0")->toPlainText().isEmpty() && !button(0)->isEnabled() &&
+                       !button(2)->isEnabled();
+        });
+        button(2)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(area("Text21_0")->toPlainText().contains("接收"), 5000);
+        QVERIFY(answered);
+        QVERIFY(button(2)->isEnabled());
+        QCOMPARE(main->statusPanel(2), QStringLiteral("模块状态：格式正确"));
+
+        // A message reaches the module; "读取短信" fetches it.
+        sim.write("sms 13912345678 门磁报警\n");
+        button(0)->click();
+        QTRY_COMPARE_WITH_TIMEOUT(area("Text21_2")->toPlainText(), QStringLiteral("门磁报警\n"),
+                                  5000);
+        QCOMPARE(edit("Text21_3")->text(), QStringLiteral("13912345678"));
+
+        // The send state the module keeps for the message sent above.
+        button(1)->click();
+        QTRY_COMPARE_WITH_TIMEOUT(main->statusPanel(2), QStringLiteral("模块状态：发送失败"), 5000);
+        const QStringList log = area("Text21_0")->toPlainText().split('\n');
+        QCOMPARE(log.mid(0, 3), (QStringList{"发射  24:12:34:57:00:0E:D7:01:01:38:00:13:80:00:00:"
+                                             "04:6D:4B:8B:D5:0D:",
+                                             "接收  21:12:34:0D:", "发射  24:12:34:52:0D:"}));
+        QVERIFY(log.at(3).startsWith("接收  21:12:34:00:18:D7:01:01:39:12:34:56:78:00:08:"));
+        QCOMPARE(log.mid(5, 2),
+                 (QStringList{"发射  24:12:34:57:00:00:0D:", "接收  21:12:34:57:01:0D:"}));
+        QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.texts().join('|')));
+        button(2)->show(); // as the work-form read shows it
+        saveShot(main, QStringLiteral("alarm-communication-test"));
+
+        Link().close();
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
     }
 
     // One message (the loss, with its title), no connect time-out message 2 s later, the timers

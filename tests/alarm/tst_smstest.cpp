@@ -1,0 +1,185 @@
+// The communication test without its window: the frame each button sends in every work form,
+// transmission mode and send mode (literal bytes), the refusals, and how a received message is
+// logged, where its sender and content are found and how the content is decoded.
+
+#include "alarm/SmsTest.h"
+#include "support/AlarmTestKit.h"
+
+#include <QtTest>
+
+using namespace SmsTest;
+using AlarmFrames::SmsSendMode;
+
+Q_DECLARE_METATYPE(SmsTest::Form)
+
+namespace {
+const QString WrongAddress = QStringLiteral("您输入的模块地址不正确，请重新输入");
+const QString WrongContent = QStringLiteral("您所发射的内容不符合要求， 请输入要发射的内容");
+const QString WrongReceiver = QStringLiteral("您接收方地址不符合要求， 请输入接收方地址");
+
+// "passive format 汉字" and the like.
+Form form(const char *text)
+{
+    const QString t = QString::fromUtf8(text);
+    Form f;
+    f.passive = t.contains(QLatin1String("passive"));
+    f.format = t.contains(QLatin1String("format"));
+    f.mode = t.contains(QStringLiteral("英文"))   ? SmsSendMode::English
+             : t.contains(QStringLiteral("十六")) ? SmsSendMode::Hex
+                                                  : SmsSendMode::Chinese;
+    return f;
+}
+} // namespace
+
+class TestSmsTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void requests_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<Form>("f");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("receiver");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QString>("refusal");
+        const QString to = QStringLiteral("13800138000");
+        // The expected frame, or (with no frame) the refusal.
+        auto row = [](const char *tag, Button b, const char *f, const QString &address,
+                      const QString &content, const QString &receiver, const QByteArray &frame,
+                      const QString &refusal = QString()) {
+            QTest::newRow(tag) << int(b) << form(f) << address << content << receiver << frame
+                               << refusal;
+        };
+        // U+6D4B U+8BD5 to 1 and ten zeros through a passive module at 12:34.
+        row("worked example", SendSms, "passive format 汉字", "12:34:", "测试", "10000000000",
+            hex("24 12 34 57 00 0E D7 01 01 00 00 00 00 00 00 04 6D 4B 8B D5 0D"));
+        row("passive transparent 汉字", SendSms, "passive 汉字", "12:34:", "测试", "",
+            hex("24 12 34 57 00 04 6D 4B 8B D5 0D"));
+        row("active transparent 汉字", SendSms, "active 汉字", "", "测试", "", hex("6D4B 8BD5"));
+        row("active format 汉字", SendSms, "active format 汉字", "", "测试", to,
+            hex("D7 01 01 38 00 13 80 00 00 04 6D 4B 8B D5"));
+        row("passive format 英文", SendSms, "passive format 英文", "AB:0F:", "Hi!", to,
+            hex("24 AB 0F 57 00 0D D7 01 01 38 00 13 80 00 00 03 48 69 21 0D"));
+        row("passive transparent 英文", SendSms, "passive 英文", "12:34:", "OK", "",
+            hex("24 12 34 57 00 02 4F 4B 0D"));
+        row("active transparent 英文", SendSms, "active 英文", "", "OK", "", hex("4F 4B"));
+        row("active format 英文", SendSms, "active format 英文", "", "OK", to,
+            hex("D7 01 01 38 00 13 80 00 00 02 4F 4B"));
+        row("passive format 十六进制", SendSms, "passive format 十六进制", "12:34:", "12:AB:", to,
+            hex("24 12 34 57 00 0C D7 01 01 38 00 13 80 00 00 02 12 AB 0D"));
+        row("4 hex characters give one byte", SendSms, "passive 十六进制", "12:34:", "12:A", "",
+            hex("24 12 34 57 00 01 12 0D"));
+        row("five hex characters round up", SendSms, "active 十六进制", "", "12:AB", "",
+            hex("12 AB"));
+        row("active format 十六进制", SendSms, "active format 十六进制", "", "FF:", to,
+            hex("D7 01 01 38 00 13 80 00 00 01 FF"));
+        // Lengths above 255 take both bytes.
+        row("300 bytes", SendSms, "passive format 英文", "12:34:", QString(300, 'A'), to,
+            hex("24 1234 57 0136 D701 013800138000 012C") + QByteArray(300, 'A') + hex("0D"));
+        row("read SMS", ReadSms, "passive format", "12:34:", "", "", hex("24 12 34 52 0D"));
+        row("send state", SendState, "passive", "12:34:", "", "", hex("24 12 34 57 00 00 0D"));
+        row("reset sends nothing", Reset, "passive", "12:34:", "x", to, {});
+
+        row("address of 5 characters", ReadSms, "passive", "12:34", "", "", {}, WrongAddress);
+        row("state without address", SendState, "active", "", "", "", {}, WrongAddress);
+        row("empty content", SendSms, "passive 汉字", "12:34:", "", to, {}, WrongContent);
+        row("two hex characters", SendSms, "active 十六进制", "", "12", "", {}, WrongContent);
+        row("passive send with a short address", SendSms, "passive 英文", "1234", "OK", "", {},
+            WrongAddress);
+        row("receiver of 10 digits", SendSms, "passive format 汉字", "12:34:", "测", "1380013800",
+            {}, WrongReceiver);
+        row("English mode, a Chinese character", SendSms, "active 英文", "", "Tel 电话", "", {},
+            QStringLiteral(
+                "字符“电”没有单字节编码，不能按英文方式发送。请删去它，或改用汉字方式发送"));
+    }
+    void requests()
+    {
+        QFETCH(int, button);
+        QFETCH(Form, f);
+        QFETCH(QString, address);
+        QFETCH(QString, content);
+        QFETCH(QString, receiver);
+        QFETCH(QByteArray, frame);
+        const Request r = BuildRequest(Button(button), f, address, content, receiver);
+        QCOMPARE(r.frame.toHex(' '), frame.toHex(' '));
+        QTEST(r.refusal, "refusal");
+    }
+
+    void receptions_data()
+    {
+        QTest::addColumn<Form>("f");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("content"); // "-": not shown
+        // A stored message read from a passive module in format transmission: "!" 12 34, length
+        // 34, D7 01, sender 13912345678, length 18, the text, the time, CR.
+        const QString stored = "21:12:34:00:22:D7:01:01:39:12:34:56:78:00:12:6D:4B:8B:D5:77:ED:"
+                               "4F:E1:FF:1A:95:E8:78:C1:62:A5:8B:66:26:12:07:03:45:58:0D:";
+        QTest::newRow("passive format 汉字")
+            << form("passive format 汉字") << stored
+            << "接收  21:12:34:00:22:D7:01:01:39:12:34:56:78:00:12:\n"
+               "6D:4B:8B:D5:77:ED:4F:E1:FF:1A:95:E8:78:C1:62:A5:8B:66:26:12:07:03:45:58:0D:\n"
+            << "13912345678"
+            << "测试短信：门磁报警\n";
+        QTest::newRow("passive format 十六进制")
+            << form("passive format 十六进制") << stored.left(45) + "41:26:12:07:03:45:58:0D:"
+            << "接收  21:12:34:00:22:D7:01:01:39:12:34:56:78:00:12:\n41:26:12:07:03:45:58:0D:\n"
+            << "13912345678"
+            << "41:\n";
+        QTest::newRow("passive transparent 英文")
+            << form("passive 英文") << "21:12:34:00:02:4F:4B:0D:"
+            << "接收  21:12:34:00:02:4F:4B:0D:\n"
+            << ""
+            << "OK\n";
+        QTest::newRow("active transparent 十六进制") << form("active 十六进制") << "41:42:"
+                                                     << "接收  41:42:\n"
+                                                     << ""
+                                                     << "41:42:\n";
+        QTest::newRow("active format 汉字, odd byte left out")
+            << form("active format 汉字")
+            << "D7:01:01:38:00:13:80:00:00:03:4E:2D:41:26:12:07:03:45:58:"
+            << "接收  D7:01:01:38:00:13:80:00:00:03:4E:2D:41:26:12:\n07:03:45:58:\n"
+            << "13800138000"
+            << "中\n";
+        QTest::newRow("14 bytes, one line") << form("active 英文") << QString("41:").repeated(14)
+                                            << "接收  " + QString("41:").repeated(14) + "\n"
+                                            << ""
+                                            << "AAAAAAAAAAAAAA\n";
+        QTest::newRow("101 bytes are shown")
+            << form("active 英文") << QString("42:").repeated(101)
+            << "接收  " + QString("42:").repeated(15) + "\n" + QString("42:").repeated(86) + "\n"
+            << "" << QString("B").repeated(101) + "\n";
+        QTest::newRow("102 bytes, only logged")
+            << form("active format 英文") << QString("42:").repeated(102)
+            << "接收  " + QString("42:").repeated(15) + "\n" + QString("42:").repeated(87) + "\n"
+            << ""
+            << "-";
+    }
+    void receptions()
+    {
+        QFETCH(Form, f);
+        QFETCH(QString, reply);
+        QFETCH(QString, content);
+        const Reception r = FinishReception(reply, f);
+        QTEST(r.log, "log");
+        QCOMPARE(r.shown, content != QLatin1String("-"));
+        if (r.shown) {
+            QTEST(r.sender, "sender");
+            QCOMPARE(r.content, content);
+        }
+    }
+
+    void lengthAndLogLine()
+    {
+        QCOMPARE(ContentLength(SmsSendMode::Chinese, QStringLiteral("测试ok")), 8);
+        QCOMPARE(ContentLength(SmsSendMode::English, QStringLiteral("ok")), 2);
+        QCOMPARE(ContentLength(SmsSendMode::Hex, QStringLiteral("12:AB:3")), 2);
+        QCOMPARE(SentLine(hex("24 12 34 52 0D")), QStringLiteral("发射  24:12:34:52:0D:\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSmsTest)
+#include "tst_smstest.moc"
