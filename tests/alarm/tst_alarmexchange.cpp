@@ -114,6 +114,38 @@ private Q_SLOTS:
         QVERIFY(!exchange.readAllRunning());
     }
 
+    // A test request: DTR off and nothing written for 2 s, then the frame and DTR on; a lost
+    // device during the wait sends nothing.
+    void testRequest_data()
+    {
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("sent") << false;
+        QTest::newRow("device lost while waiting") << true;
+    }
+    void testRequest()
+    {
+        QFETCH(bool, lost);
+        MemorySerialBackend *line = ResetWorld(true);
+        AlarmExchange exchange(Link());
+        QSignalSpy ended(&exchange, &AlarmExchange::testRequestEnded);
+        line->setDtr(true);
+        exchange.startTestRequest(1, hex("24 1234 52 0D"));
+        QVERIFY(!line->dtr() && exchange.testRequestPending());
+        QVERIFY(exchange.TestWait.remainingTime() > 1900);
+        QCoreApplication::processEvents();
+        QVERIFY(line->takeWritten().isEmpty());
+        if (lost)
+            line->simulateLoss();
+        else
+            exchange.TestWait.start(0);
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(ended.at(0).at(1).toBool(), !lost);
+        QCOMPARE(line->takeWritten(), lost ? QByteArray() : hex("24 1234 52 0D"));
+        QCOMPARE(line->dtr(), !lost);
+        // The reply is read by the text machine of the read request.
+        QCOMPARE(exchange.parser().frameMachine(), false);
+    }
+
     // Records and the phone table land in the settings under the channel that was asked.
     void gathersRecords()
     {

@@ -251,21 +251,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("phone number") << "Text9"
-                                      << "1380013800g"
-                                      << "1380013800";
-        QTest::newRow("password") << "Text1"
-                                  << "31522408"
-                                  << "31:52:24:08:";
-        QTest::newRow("password with junk") << "Text1"
-                                            << "3x1-52"
-                                            << "31:52:";
-        QTest::newRow("address") << "Text3"
-                                 << "1a2b"
-                                 << "1A:2B:";
-        QTest::newRow("test address") << "Text22"
-                                      << "0f e0"
-                                      << "0F:E0:";
+        auto row = [](const char *tag, const char *box, const char *pasted, const char *kept) {
+            QTest::newRow(tag) << QString(box) << QString(pasted) << QString(kept);
+        };
+        row("phone number", "Text9", "1380013800g", "1380013800");
+        row("password", "Text1", "31522408", "31:52:24:08:");
+        row("password with junk", "Text1", "3x1-52", "31:52:");
+        row("address", "Text3", "1a2b", "1A:2B:");
+        row("test address", "Text22", "0f e0", "0F:E0:");
     }
     void pastedText()
     {

@@ -118,45 +118,34 @@ private Q_SLOTS:
         // 34, D7 01, sender 13912345678, length 18, the text, the time, CR.
         const QString stored = "21:12:34:00:22:D7:01:01:39:12:34:56:78:00:12:6D:4B:8B:D5:77:ED:"
                                "4F:E1:FF:1A:95:E8:78:C1:62:A5:8B:66:26:12:07:03:45:58:0D:";
-        QTest::newRow("passive format 汉字")
-            << form("passive format 汉字") << stored
-            << "接收  21:12:34:00:22:D7:01:01:39:12:34:56:78:00:12:\n"
-               "6D:4B:8B:D5:77:ED:4F:E1:FF:1A:95:E8:78:C1:62:A5:8B:66:26:12:07:03:45:58:0D:\n"
-            << "13912345678"
-            << "测试短信：门磁报警\n";
-        QTest::newRow("passive format 十六进制")
-            << form("passive format 十六进制") << stored.left(45) + "41:26:12:07:03:45:58:0D:"
-            << "接收  21:12:34:00:22:D7:01:01:39:12:34:56:78:00:12:\n41:26:12:07:03:45:58:0D:\n"
-            << "13912345678"
-            << "41:\n";
-        QTest::newRow("passive transparent 英文")
-            << form("passive 英文") << "21:12:34:00:02:4F:4B:0D:"
-            << "接收  21:12:34:00:02:4F:4B:0D:\n"
-            << ""
-            << "OK\n";
-        QTest::newRow("active transparent 十六进制") << form("active 十六进制") << "41:42:"
-                                                     << "接收  41:42:\n"
-                                                     << ""
-                                                     << "41:42:\n";
-        QTest::newRow("active format 汉字, odd byte left out")
-            << form("active format 汉字")
-            << "D7:01:01:38:00:13:80:00:00:03:4E:2D:41:26:12:07:03:45:58:"
-            << "接收  D7:01:01:38:00:13:80:00:00:03:4E:2D:41:26:12:\n07:03:45:58:\n"
-            << "13800138000"
-            << "中\n";
-        QTest::newRow("14 bytes, one line") << form("active 英文") << QString("41:").repeated(14)
-                                            << "接收  " + QString("41:").repeated(14) + "\n"
-                                            << ""
-                                            << "AAAAAAAAAAAAAA\n";
-        QTest::newRow("101 bytes are shown")
-            << form("active 英文") << QString("42:").repeated(101)
-            << "接收  " + QString("42:").repeated(15) + "\n" + QString("42:").repeated(86) + "\n"
-            << "" << QString("B").repeated(101) + "\n";
-        QTest::newRow("102 bytes, only logged")
-            << form("active format 英文") << QString("42:").repeated(102)
-            << "接收  " + QString("42:").repeated(15) + "\n" + QString("42:").repeated(87) + "\n"
-            << ""
-            << "-";
+        auto row = [](const char *tag, const char *f, const QString &reply, const QString &log,
+                      const QString &sender, const QString &content) {
+            QTest::newRow(tag) << form(f) << reply << log << sender << content;
+        };
+        row("passive format 汉字", "passive format 汉字", stored,
+            "接收  21:12:34:00:22:D7:01:01:39:12:34:56:78:00:12:\n"
+            "6D:4B:8B:D5:77:ED:4F:E1:FF:1A:95:E8:78:C1:62:A5:8B:66:26:12:07:03:45:58:0D:\n",
+            "13912345678", "测试短信：门磁报警\n");
+        row("passive format 十六进制", "passive format 十六进制",
+            stored.left(45) + "41:26:12:07:03:45:58:0D:",
+            "接收  21:12:34:00:22:D7:01:01:39:12:34:56:78:00:12:\n41:26:12:07:03:45:58:0D:\n",
+            "13912345678", "41:\n");
+        row("passive transparent 英文", "passive 英文",
+            "21:12:34:00:02:4F:4B:0D:", "接收  21:12:34:00:02:4F:4B:0D:\n", "", "OK\n");
+        row("active transparent 十六进制", "active 十六进制", "41:42:", "接收  41:42:\n", "",
+            "41:42:\n");
+        row("active format 汉字, odd byte left out", "active format 汉字",
+            "D7:01:01:38:00:13:80:00:00:03:4E:2D:41:26:12:07:03:45:58:",
+            "接收  D7:01:01:38:00:13:80:00:00:03:4E:2D:41:26:12:\n07:03:45:58:\n", "13800138000",
+            "中\n");
+        const QString a14 = QString("41:").repeated(14), b15 = QString("42:").repeated(15);
+        row("14 bytes, one line", "active 英文", a14, "接收  " + a14 + "\n", "",
+            "AAAAAAAAAAAAAA\n");
+        row("101 bytes are shown", "active 英文", QString("42:").repeated(101),
+            "接收  " + b15 + "\n" + QString("42:").repeated(86) + "\n", "",
+            QString(101, 'B') + "\n");
+        row("102 bytes, only logged", "active format 英文", QString("42:").repeated(102),
+            "接收  " + b15 + "\n" + QString("42:").repeated(87) + "\n", "", "-");
     }
     void receptions()
     {
@@ -170,14 +159,6 @@ private Q_SLOTS:
             QTEST(r.sender, "sender");
             QCOMPARE(r.content, content);
         }
-    }
-
-    void lengthAndLogLine()
-    {
-        QCOMPARE(ContentLength(SmsSendMode::Chinese, QStringLiteral("测试ok")), 8);
-        QCOMPARE(ContentLength(SmsSendMode::English, QStringLiteral("ok")), 2);
-        QCOMPARE(ContentLength(SmsSendMode::Hex, QStringLiteral("12:AB:3")), 2);
-        QCOMPARE(SentLine(hex("24 12 34 52 0D")), QStringLiteral("发射  24:12:34:52:0D:\n"));
     }
 };
 

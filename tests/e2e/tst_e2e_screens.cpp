@@ -251,29 +251,23 @@ private Q_SLOTS:
         alarm->Timer6.stop(); // no read-all: the module form is already known
         alarm->onTimer5();
         alarm->findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(1);
-        auto edit = [alarm](const char *name) {
-            return alarm->findChild<QLineEdit *>(QLatin1String(name));
-        };
-        auto area = [alarm](const char *name) {
-            return alarm->findChild<QPlainTextEdit *>(QLatin1String(name));
-        };
         auto button = [alarm](int i) {
             return alarm->findChild<QPushButton *>(QStringLiteral("Command21_%1").arg(i));
         };
-        edit("Text22")->setText("12:34:");
-        edit("Text21_4")->setText("13800138000");
-        area("Text21_1")->setPlainText(QStringLiteral("测试"));
+        alarm->findChild<QLineEdit *>("Text22")->setText("12:34:");
+        alarm->findChild<QLineEdit *>("Text21_4")->setText("13800138000");
+        alarm->findChild<QPlainTextEdit *>("Text21_1")->setPlainText(QStringLiteral("测试"));
         QCOMPARE(main->statusPanel(3), QStringLiteral("发射区字节数：4"));
 
         // The 2 s before the frame do not hold up the window: a timer fires meanwhile, with
         // nothing written yet and the buttons disabled.
         bool answered = false;
         QTimer::singleShot(500, alarm, [&] {
-            answered = area("Text21_0")->toPlainText().isEmpty() && !button(0)->isEnabled() &&
+            answered = boxes(alarm, "Text21_0").isEmpty() && !button(0)->isEnabled() &&
                        !button(2)->isEnabled();
         });
         button(2)->click();
-        QTRY_VERIFY_WITH_TIMEOUT(area("Text21_0")->toPlainText().contains("接收"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(boxes(alarm, "Text21_0").contains("接收"), 5000);
         QVERIFY(answered);
         QVERIFY(button(2)->isEnabled());
         QCOMPARE(main->statusPanel(2), QStringLiteral("模块状态：格式正确"));
@@ -281,14 +275,12 @@ private Q_SLOTS:
         // A message reaches the module; "读取短信" fetches it.
         sim.write("sms 13912345678 门磁报警\n");
         button(0)->click();
-        QTRY_COMPARE_WITH_TIMEOUT(area("Text21_2")->toPlainText(), QStringLiteral("门磁报警\n"),
-                                  5000);
-        QCOMPARE(edit("Text21_3")->text(), QStringLiteral("13912345678"));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(alarm, "Text21_2 Text21_3"), "门磁报警/13912345678", 5000);
 
         // The send state the module keeps for the message sent above.
         button(1)->click();
         QTRY_COMPARE_WITH_TIMEOUT(main->statusPanel(2), QStringLiteral("模块状态：发送失败"), 5000);
-        const QStringList log = area("Text21_0")->toPlainText().split('\n');
+        const QStringList log = boxes(alarm, "Text21_0").split('\n');
         QCOMPARE(log.mid(0, 3), (QStringList{"发射  24:12:34:57:00:0E:D7:01:01:38:00:13:80:00:00:"
                                              "04:6D:4B:8B:D5:0D:",
                                              "接收  21:12:34:0D:", "发射  24:12:34:52:0D:"}));
