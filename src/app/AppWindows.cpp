@@ -10,10 +10,12 @@
 #include "core/ui/Twips.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/frmMain.h"
+#include "monitor/ui/frmMonitor.h"
 #include "tools/ui/Form18.h"
 #include "tools/ui/Form9.h"
 
 #include <QComboBox>
+#include <QDockWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
@@ -86,6 +88,23 @@ void OpenUnicodeConverter(MainWindow *main)
     converter->activateWindow();
 }
 
+// "通信监视": the monitor in a dock beside the module windows (below them at first).
+void OpenMonitor(MainWindow *main)
+{
+    auto *dock = main->findChild<QDockWidget *>(QStringLiteral("dockMonitor"));
+    if (!dock) {
+        dock = new QDockWidget(QStringLiteral("通信监视"), main);
+        dock->setObjectName(QStringLiteral("dockMonitor"));
+        main->addDockWidget(Qt::BottomDockWidgetArea, dock);
+    }
+    auto *monitor = Windows::get<frmMonitor>();
+    if (dock->widget() != monitor)
+        dock->setWidget(monitor);
+    monitor->show();
+    dock->show();
+    dock->raise();
+}
+
 } // namespace
 
 ConnectTimers::Hooks WindowTimerHooks()
@@ -119,6 +138,7 @@ void WireMainWindow(MainWindow *main)
                      [main](bool variantK) { OpenAddressTool(main, variantK); });
     QObject::connect(main, &MainWindow::unicodeConverterRequested, main,
                      [main] { OpenUnicodeConverter(main); });
+    QObject::connect(main, &MainWindow::monitorRequested, main, [main] { OpenMonitor(main); });
     // The alarm window is loaded hidden when it is not open, as any use of a window does.
     QObject::connect(main, &MainWindow::clearSendRequested, main, [] {
         if (auto *alarm =
@@ -139,6 +159,7 @@ void RegisterWindows()
     Add<frmVX8>();
     Add<frmZ40MOD>();
     Add<frmZ41COM>();
+    Add<frmMonitor>();
     MainWindow::setWiring(WireMainWindow);
 }
 

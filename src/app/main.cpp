@@ -16,6 +16,7 @@
 #include "core/ui/MainWindow.h"
 #include "core/ui/WidgetDialogs.h"
 #include "core/ui/WindowRegistry.h"
+#include "monitor/TrafficMonitor.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/SimAttach.h"
 
@@ -106,7 +107,8 @@ int main(int argc, char *argv[])
     }
     for (const QString &assignment : options.portAssignments)
         PortMap::setOverride(assignment);
-    Link().setTraceFile(options.traceFile);
+    if (!options.traceFile.isEmpty())
+        TrafficMonitor::of(Link())->setTraceFile(options.traceFile);
 
     InstallQtTranslations();
     InstallWidgetDialogs();

@@ -3,8 +3,6 @@
 #include "core/ByteRoutines.h"
 #include "core/Module1.h"
 
-#include <QDateTime>
-#include <QFile>
 #include <QMetaMethod>
 #include <QMetaObject>
 
@@ -160,11 +158,6 @@ void SerialLink::requestDelivery()
     scheduleDelivery();
 }
 
-void SerialLink::setTraceFile(const QString &path)
-{
-    m_tracePath = path;
-}
-
 void SerialLink::onReadyRead()
 {
     ++m_arrivals;
@@ -222,17 +215,6 @@ void SerialLink::trace(bool transmitted, const QByteArray &bytes)
     static const QMetaMethod trafficSignal = QMetaMethod::fromSignal(&SerialLink::traffic);
     if (isSignalConnected(trafficSignal))
         Q_EMIT traffic(transmitted, bytes);
-    if (m_tracePath.isEmpty())
-        return;
-    QFile file(m_tracePath);
-    if (!file.open(QIODevice::Append | QIODevice::Text))
-        return;
-    QString hex = BytesToHexColon(bytes);
-    hex.chop(1);
-    const QString line =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) +
-        (transmitted ? QStringLiteral(" TX ") : QStringLiteral(" RX ")) + hex + QLatin1Char('\n');
-    file.write(line.toUtf8());
 }
 
 SerialLink &Link()

@@ -106,15 +106,14 @@ public:
     // the line to settle). Nothing happens when the threshold is not reached.
     void requestDelivery();
 
-    // One line per chunk: "hh:mm:ss.zzz TX 1A:2A:..." appended to the file. Empty path: off.
-    void setTraceFile(const QString &path);
-
 Q_SIGNALS:
     void dataReceived();
     void portOpened();
     void portClosed();
     // The device went away; the port is already closed and RxStep reset.
     void deviceLost(const QString &devicePath);
+    // Every chunk written (transmitted) or read, as it goes; emitted only while something listens
+    // (the traffic monitor, the trace file).
     void traffic(bool transmitted, const QByteArray &bytes);
 
 private:
@@ -138,7 +137,6 @@ private:
     quint64 m_arrivals = 0;
     quint64 m_thresholdChanges = 0;
     QString m_openPath;
-    QString m_tracePath;
 };
 
 // The program's single port.

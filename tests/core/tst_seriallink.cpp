@@ -273,24 +273,6 @@ private Q_SLOTS:
         QCOMPARE(Link().open(), OpenResult::Ok);
     }
 
-    void traceFileLines()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("trace.txt");
-        MemorySerialBackend *line = ResetWorld(true);
-        Link().setTraceFile(path);
-        Link().write(QByteArray::fromHex("1A2AFE"));
-        line->inject(QByteArray::fromHex("0A0B"));
-        Link().read();
-        Link().setTraceFile({});
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString lines = file.readAll();
-        const QString stamp = QStringLiteral(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )");
-        const QRegularExpression expected('^' + stamp + "TX 1A:2A:FE\n" + stamp + "RX 0A:0B\n$");
-        QVERIFY2(expected.match(lines).hasMatch(), qPrintable(lines));
-    }
-
     // --- the QSerialPort backend against real pseudo-terminals, files and lock files
 
     // The user is told that the port did not open and why; a lock file that QSerialPort cannot

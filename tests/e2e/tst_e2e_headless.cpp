@@ -4,8 +4,10 @@
 // again once the junk stops (bench/flood.sh runs floodThenRead for longer).
 
 #include "alarm/AlarmExchange.h"
+#include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/serial/QtSerialBackend.h"
+#include "monitor/TrafficMonitor.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"
 
@@ -63,6 +65,10 @@ private Q_SLOTS:
         module.setOptions(options);
         PtyLine line;
         QSignalSpy finished(&line.exchange, &AlarmExchange::sequenceFinished);
+        // The traffic monitor watches the whole read.
+        TrafficMonitor monitor(line.link);
+        monitor.setWatching(true);
+        ProtocolId = ProtocolAlarm;
         QVERIFY2(line.open(&module), qPrintable(line.error));
         line.exchange.startReadAll();
         QVERIFY(finished.wait(20000));
@@ -79,6 +85,24 @@ private Q_SLOTS:
         line.exchange.readPhoneTable();
         QTRY_VERIFY_WITH_TIMEOUT(s.phoneTable.has_value(), 5000);
         QCOMPARE(*s.phoneTable, (QStringList{"13800138000", "15912345678"}));
+
+        // Every request and every reply, named, in order, and nothing that is no frame.
+        monitor.batchTick();
+        QStringList seen;
+        for (int i = 0; i < monitor.model().rowCount(); ++i) {
+            const TrafficRow &r = monitor.model().row(i);
+            seen << (r.sent ? "> " : "< ") + r.kind +
+                        (r.checkText().isEmpty() ? "" : " / " + r.checkText());
+        }
+        ProtocolId = ProtocolNone;
+        QStringList expected;
+        for (const char *kind :
+             {"AB model", "EC version", "A3 restart", "A1 password-mode", "F1 password",
+              "F8 work-form", "F9 transfer-mode", "FB transparent-mode", "E1 address",
+              "D3 power-saving", "D2 wake", "DB wake-mode", "D9 phone-table"})
+            expected << QStringLiteral("> %1 read").arg(kind) << QStringLiteral("< ") + kind;
+        expected.last() += QStringLiteral(" / 校验正确");
+        QCOMPARE(seen, expected);
     }
 
     void floodThenRead_data()
@@ -98,6 +122,14 @@ private Q_SLOTS:
             forMs = longer;
         PtyLine line;
         QVERIFY2(line.open(), qPrintable(line.error));
+        // bench/flood.sh trace: the traffic monitor names everything and writes the trace.
+        std::unique_ptr<TrafficMonitor> monitor;
+        if (const QString trace = qEnvironmentVariable("CORVANE_FLOOD_TRACE"); !trace.isEmpty()) {
+            monitor = std::make_unique<TrafficMonitor>(line.link);
+            monitor->setTraceFile(trace);
+            monitor->setWatching(true);
+            ProtocolId = ProtocolAlarm;
+        }
         // A phone-table write whose answer never comes: the parser waits inside a text answer
         // while junk (no "SETOK:") keeps arriving.
         line.exchange.writePhoneTable({QStringLiteral("13800138000")});
@@ -130,6 +162,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!replies.isEmpty(), 3000);
         QCOMPARE(describe(replies.last().at(0).value<AlarmReplyValue>()),
                  QStringLiteral("D3 power-saving on"));
+        ProtocolId = ProtocolNone;
     }
 };
 

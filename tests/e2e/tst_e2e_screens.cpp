@@ -16,6 +16,8 @@
 #include "core/serial/QtSerialBackend.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WindowRegistry.h"
+#include "monitor/TrafficMonitor.h"
+#include "monitor/ui/frmMonitor.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"
 #include "sim/SimAttach.h"
@@ -167,12 +169,24 @@ private Q_SLOTS:
         saveShot(dialog, QStringLiteral("connect-dialog"));
         dialog->close();
 
+        // The traffic monitor beside the alarm window watches the read-all.
+        Q_EMIT main->monitorRequested();
+        auto *monitor = main->findChild<frmMonitor *>();
+        QVERIFY(monitor && monitor->isVisible());
         auto *alarm = static_cast<frmZ41COM *>(Windows::get(QStringLiteral("frmZ41COM")));
         Windows::showChild(alarm);
         auto find = [alarm](const char *name) {
             return alarm->findChild<QWidget *>(QLatin1String(name));
         };
+        QTRY_VERIFY_WITH_TIMEOUT(monitor->shownRows()->rowCount() >= 10, 15000);
+        saveShot(main, QStringLiteral("monitor-during-read-all"));
         QTRY_COMPARE_WITH_TIMEOUT(boxes(alarm, "Label19"), QStringLiteral("无省电"), 15000);
+        QTest::qWait(150); // the last batch of rows
+        const TrafficModel &rows = monitor->monitor()->model();
+        for (int i = 0; i < rows.rowCount(); ++i)
+            QVERIFY2(!rows.row(i).junk && !rows.row(i).kind.startsWith("unnamed"),
+                     rows.row(i).logLine().constData());
+        main->findChild<QDockWidget *>()->hide();
         // The end of the read-all sequence gives the buttons back.
         QTRY_VERIFY_WITH_TIMEOUT(find("Command8")->isEnabled() && find("Command16")->isEnabled(),
                                  2000);

@@ -104,8 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             case 0: // a window sends: the event loop delivers what waits
                 QCoreApplication::processEvents();
                 break;
-            case 1: // a communication-test request
-                parser.reset();
+            case 1: // a communication-test request, or the message timer running out
+                if (parameter & 1)
+                    parser.takeMessage();
+                else
+                    parser.reset();
                 break;
             case 2: // tab switch
                 parser.setFrameMachine(!parser.frameMachine());
@@ -130,6 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 break;
             }
         }
+        if (parser.messageText().size() > 3 * AlarmReplyParser::MessageCap)
+            fail("a test message grew past its cap");
         if (!knownStep(parser.step()) && parser.frameMachine())
             fail("frame machine left in an unknown step");
         if (link.threshold() < 0 || link.threshold() > 254)

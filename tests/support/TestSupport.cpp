@@ -37,7 +37,6 @@ MemorySerialBackend *ResetWorld(bool open)
     Link().setSettings(QStringLiteral("9600,n,8,1"));
     Link().setThreshold(0);
     Link().setDtr(false);
-    Link().setTraceFile({});
     InstallReceiveDispatch();
     if (open)
         Link().open();

@@ -138,6 +138,9 @@ void MainWindow::buildMenus()
             [this] { emit addressToolRequested(true); });
     connect(addEntry(tool, "mnuCode", QStringLiteral("Unicode码转换")), &QAction::triggered, this,
             &MainWindow::unicodeConverterRequested);
+    QAction *monitor = addEntry(tool, "mnuMonitor", QStringLiteral("通信监视"));
+    monitor->setShortcut(QKeySequence(Qt::Key_F12));
+    connect(monitor, &QAction::triggered, this, &MainWindow::monitorRequested);
 
     m_windows = bar->addMenu(QStringLiteral("窗口"));
     m_windows->setObjectName(QStringLiteral("windows"));

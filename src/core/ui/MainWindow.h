@@ -63,6 +63,8 @@ Q_SIGNALS:
     void addressToolRequested(bool variantK);
     // "Unicode码转换" of the menu "工具(&T)".
     void unicodeConverterRequested();
+    // "通信监视" of the menu "工具(&T)".
+    void monitorRequested();
     // A new sending mode was chosen: the text typed for the old one does not fit it.
     void clearSendRequested();
 

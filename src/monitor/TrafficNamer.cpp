@@ -1,0 +1,294 @@
+#include "monitor/TrafficNamer.h"
+
+#include "alarm/AlarmFrames.h"
+#include "core/ByteRoutines.h"
+
+namespace {
+
+struct CodeName {
+    quint8 code;
+    const char *name;
+};
+// Request codes of the alarm module and the connect.
+const CodeName CodeNames[] = {
+    {0x98, "input-state"},     {0x99, "relay-switch"},  {0xA1, "password-mode"},
+    {0xA2, "receiver"},        {0xA3, "restart"},       {0xAB, "model"},
+    {0xAC, "modes"},           {0xB4, "input"},         {0xB5, "relay"},
+    {0xD1, "net-mode"},        {0xD2, "wake"},          {0xD3, "power-saving"},
+    {0xD5, "parameter-clear"}, {0xD6, "reserved"},      {0xD9, "phone-table"},
+    {0xDB, "wake-mode"},       {0xE1, "address"},       {0xE2, "passive-address"},
+    {0xEC, "version"},         {0xF1, "password"},      {0xF2, "baud"},
+    {0xF8, "work-form"},       {0xF9, "transfer-mode"}, {0xFB, "transparent-mode"},
+    {0xFD, "init-done"},
+};
+
+QString CodeText(quint8 code)
+{
+    for (const CodeName &c : CodeNames)
+        if (c.code == code)
+            return ByteToHex(code) + QLatin1Char(' ') + QLatin1String(c.name);
+    return ByteToHex(code);
+}
+
+// Bytes after the connect-time reply codes (the rest is unknown to the connect).
+int ConnectValueBytes(quint8 code)
+{
+    switch (code) {
+    case 0xFD:
+        return 3;
+    case 0xF8:
+    case 0xF9:
+    case 0xD6:
+    case 0xD1:
+        return 2;
+    case 0xEC:
+        return 12;
+    default:
+        return -1;
+    }
+}
+
+QString Spaced(const QByteArray &bytes)
+{
+    QString text = BytesToHexColon(bytes);
+    text.replace(QLatin1Char(':'), QLatin1Char(' '));
+    return text.trimmed();
+}
+
+} // namespace
+
+QByteArray TrafficNamer::Buffer::readBytes(int n)
+{
+    const qsizetype count = n <= 0 ? data.size() : qMin<qsizetype>(n, data.size());
+    QByteArray out = data.left(count);
+    data.remove(0, count);
+    consumed += out;
+    return out;
+}
+
+TrafficNamer::TrafficNamer(QObject *parent) : QObject(parent), m_parser(m_buffer, this)
+{
+    m_parser.setReplyHandler([this](const AlarmReplyValue &reply) { onReply(reply); });
+    restart();
+}
+
+void TrafficNamer::restart()
+{
+    m_runOpen = false;
+    m_buffer.data.clear();
+    m_buffer.consumed.clear();
+    m_parser.setFrameMachine(true);
+    m_parser.reset();
+    m_connectFrame.clear();
+    m_connectLength = -1;
+}
+
+void TrafficNamer::nameRequest(const QByteArray &frame, QString *kind, QString *fields)
+{
+    const int size = int(frame.size());
+    auto at = [&frame](int i) { return quint8(frame.at(i)); };
+    if (frame.startsWith(FramePreamble) && size >= 9) {
+        const quint8 code = at(8);
+        QString action;
+        int from = 10;
+        if (code == 0x98 || code == 0x99) {
+            action = code == 0x98 ? QStringLiteral("read") : QString();
+            from = 9;
+        } else if (size < 10) {
+            from = 9;
+        } else if (code == 0xD9) {
+            action = at(9) == 0x02   ? QStringLiteral("write")
+                     : at(9) == 0x04 ? QStringLiteral("clear")
+                                     : QStringLiteral("read");
+        } else if (at(9) == 0x01) {
+            action = QStringLiteral("write");
+        } else if (at(9) == 0x02 || at(9) == 0x03) {
+            action = QStringLiteral("read");
+        } else {
+            action = QStringLiteral("op ") + ByteToHex(at(9));
+        }
+        *kind = CodeText(code) + (action.isEmpty() ? QString() : QLatin1Char(' ') + action);
+        *fields =
+            Spaced(frame.mid(from, 32)) + (size - from > 32 ? QStringLiteral(" …") : QString());
+        return;
+    }
+    if (size >= 5 && frame.at(0) == '$' && frame.endsWith('\r')) {
+        const QString address = Spaced(frame.mid(1, 2));
+        if (frame.at(3) == 'R')
+            *kind = QStringLiteral("test read-sms");
+        else if (size == 7 && at(4) == 0 && at(5) == 0)
+            *kind = QStringLiteral("test send-state");
+        else
+            *kind = QStringLiteral("test send-sms");
+        *fields = QStringLiteral("address ") + address;
+        return;
+    }
+    *kind = QStringLiteral("data");
+    fields->clear();
+}
+
+void TrafficNamer::sent(const QByteArray &bytes, Family family)
+{
+    flush();
+    TrafficRow row;
+    row.sent = true;
+    row.bytes = bytes;
+    nameRequest(bytes, &row.kind, &row.fields);
+    if (family == Family::Alarm)
+        tellParser(bytes);
+    emitRow(row);
+}
+
+// The monitor's parser learns what the exchange's parser learns from the request.
+void TrafficNamer::tellParser(const QByteArray &frame)
+{
+    if (!frame.startsWith(FramePreamble)) {
+        // The communication test: text machines read the answer.
+        m_parser.setFrameMachine(false);
+        m_parser.reset();
+        if (frame.size() >= 5 && frame.at(0) == '$')
+            m_parser.setTestCommand(frame.at(3) == 'R' ? 1 : frame.size() == 7 ? 2 : 3);
+        return;
+    }
+    m_parser.setFrameMachine(true);
+    if (frame.size() < 10)
+        return;
+    const quint8 code = quint8(frame.at(8)), op = quint8(frame.at(9));
+    const int channel = frame.size() > 10 ? quint8(frame.at(10)) : 0;
+    switch (code) {
+    case 0xB4:
+        op == 0x01 ? m_parser.expectInputWrite(channel) : m_parser.expectInputRead(channel);
+        break;
+    case 0xB5:
+        op == 0x01 ? m_parser.expectRelayWrite(channel) : m_parser.expectRelayRead(channel);
+        break;
+    case 0x98:
+        m_parser.expectInputState(op);
+        break;
+    case 0xD9:
+        m_parser.setPhoneTableOp(op == 0x02   ? AlarmReplyParser::PhoneOp::Write
+                                 : op == 0x04 ? AlarmReplyParser::PhoneOp::Clear
+                                              : AlarmReplyParser::PhoneOp::Read);
+        break;
+    default:
+        break;
+    }
+}
+
+void TrafficNamer::received(const QByteArray &bytes, Family family)
+{
+    if (family == Family::Other) {
+        addToRun(bytes, QStringLiteral("unnamed"), false);
+        return;
+    }
+    for (const char byte : bytes)
+        family == Family::Alarm ? receivedAlarm(byte) : receivedConnect(byte);
+}
+
+// One byte at a time, so that a reply and the junk before it become rows of their own.
+void TrafficNamer::receivedAlarm(char byte)
+{
+    m_buffer.data.append(byte);
+    m_replied = false;
+    m_parser.parse();
+    if (m_replied)
+        return;
+    if (m_parser.step() == 0 && !m_buffer.consumed.isEmpty()) {
+        // Back at the start without a reply: what was read belongs to no frame.
+        addToRun(std::exchange(m_buffer.consumed, QByteArray()), QStringLiteral("no frame"), true);
+    } else if (m_runOpen && m_run.junk && m_parser.step() != 0) {
+        flush(); // a frame begins
+    }
+}
+
+void TrafficNamer::receivedConnect(char byte)
+{
+    const quint8 b = quint8(byte);
+    m_connectFrame.append(byte);
+    const int have = int(m_connectFrame.size());
+    if (have <= 8) {
+        if (b != quint8(FramePreamble.at(have - 1))) {
+            const QByteArray dropped = std::exchange(m_connectFrame, QByteArray());
+            addToRun(dropped, QStringLiteral("no frame"), true);
+        }
+        return;
+    }
+    if (have == 9) {
+        flush();
+        m_connectLength = ConnectValueBytes(b);
+        if (m_connectLength < 0) {
+            addToRun(std::exchange(m_connectFrame, QByteArray()), QStringLiteral("no frame"), true);
+            return;
+        }
+    }
+    if (have < 9 + m_connectLength)
+        return;
+    TrafficRow row;
+    row.bytes = std::exchange(m_connectFrame, QByteArray());
+    row.kind = CodeText(quint8(row.bytes.at(8)));
+    row.fields = Spaced(row.bytes.mid(9));
+    emitRow(row);
+}
+
+void TrafficNamer::onReply(const AlarmReplyValue &reply)
+{
+    namespace R = AlarmReply;
+    m_replied = true;
+    const QByteArray bytes = std::exchange(m_buffer.consumed, QByteArray());
+    if (std::holds_alternative<R::TestData>(reply) ||
+        std::holds_alternative<R::TestStatus>(reply)) {
+        // Message data: gathered into runs; the status is no frame of its own.
+        if (!bytes.isEmpty())
+            addToRun(bytes, QStringLiteral("test data"), false);
+        return;
+    }
+    flush();
+    TrafficRow row;
+    row.bytes = bytes;
+    const QString text = describe(reply);
+    const int second = int(text.indexOf(QLatin1Char(' '), text.indexOf(QLatin1Char(' ')) + 1));
+    row.kind = second < 0 ? text : text.left(second);
+    row.fields = second < 0 ? QString() : text.mid(second + 1);
+    auto verdict = [&row](bool ok, quint8 checksum, quint8 expected) {
+        row.check = ok ? TrafficRow::Check::Correct : TrafficRow::Check::Wrong;
+        row.checksum = checksum;
+        row.expected = expected;
+    };
+    if (const auto *r = std::get_if<R::InputRecord>(&reply))
+        verdict(r->checksumOk, r->checksum, r->expected);
+    else if (const auto *r = std::get_if<R::RelayRecord>(&reply))
+        verdict(r->checksumOk, r->checksum, r->expected);
+    else if (const auto *r = std::get_if<R::PhoneTable>(&reply); r && !r->empty())
+        verdict(r->checksumOk, r->checksum, r->expected);
+    emitRow(row);
+}
+
+void TrafficNamer::addToRun(const QByteArray &bytes, const QString &kind, bool junk)
+{
+    if (m_runOpen && (m_run.kind != kind || m_run.bytes.size() + bytes.size() > LongestRun))
+        flush();
+    if (!m_runOpen) {
+        m_run = TrafficRow();
+        m_run.kind = kind;
+        m_run.junk = junk;
+        m_runOpen = true;
+    }
+    m_run.bytes += bytes;
+}
+
+void TrafficNamer::flush()
+{
+    if (!m_runOpen)
+        return;
+    m_runOpen = false;
+    TrafficRow row = std::move(m_run);
+    m_run = TrafficRow();
+    row.fields = QStringLiteral("%1 bytes").arg(row.bytes.size());
+    emitRow(row);
+}
+
+void TrafficNamer::emitRow(TrafficRow &row)
+{
+    if (m_handler)
+        m_handler(row);
+}
