@@ -11,6 +11,7 @@ namespace {
 enum FrameStep : qint16 {
     WaitStart = 0,
     CheckPreamble = 100,
+    CheckPreambleRest = 101, // a lead byte found inside a broken preamble: the rest of it
     ReplyCode = 1,
     InitDone = 2,
     WorkForm = 3,
@@ -169,6 +170,25 @@ int AlarmReplyParser::d(int i) const
     return quint8(m_bytes.at(i));
 }
 
+// The seven bytes after a lead byte were not the rest of the preamble. A lead byte among them
+// whose following bytes do match may begin the real one (noise just before a frame): keep
+// what matched and wait for the rest, so that the frame is not lost with the noise.
+void AlarmReplyParser::resynchronise(const QByteArray &afterLead)
+{
+    for (int k = 0; k < afterLead.size(); ++k) {
+        const int have = int(afterLead.size()) - k - 1;
+        if (quint8(afterLead.at(k)) == 0x1A &&
+            std::memcmp(afterLead.constData() + k + 1, FramePreamble.constData() + 1,
+                        size_t(have)) == 0) {
+            m_preambleHave = have;
+            m_step = CheckPreambleRest;
+            waitFor(7 - have);
+            return;
+        }
+    }
+    endReply();
+}
+
 void AlarmReplyParser::startText(qint16 step)
 {
     m_step = step;
@@ -241,6 +261,8 @@ bool AlarmReplyParser::frameStep()
             size = s.size;
     if (m_step == PhoneTableEntries)
         size = PhoneTableBytes;
+    if (m_step == CheckPreambleRest)
+        size = 7 - m_preambleHave;
     if (m_step == InputRecordBody || m_step == RelayRecordBody)
         size = qMax(0, int(quint8(m_head.at(1))) - 1);
     if (size < 0) {
@@ -265,7 +287,16 @@ bool AlarmReplyParser::frameStep()
             m_step = ReplyCode;
             waitFor(1);
         } else {
-            endReply();
+            resynchronise(m_bytes);
+        }
+        return true;
+    case CheckPreambleRest:
+        if (std::memcmp(m_bytes.constData(), FramePreamble.constData() + 1 + m_preambleHave,
+                        size_t(m_bytes.size())) == 0) {
+            m_step = ReplyCode;
+            waitFor(1);
+        } else {
+            resynchronise(FramePreamble.mid(1, m_preambleHave) + m_bytes);
         }
         return true;
     case ReplyCode:

@@ -86,6 +86,7 @@ private:
     void waitFor(int n);
     void endReply();
     void startText(qint16 step);
+    void resynchronise(const QByteArray &afterLead);
     bool readMessage();
     void startMessage(const QString &head, qint16 step);
 
@@ -103,6 +104,7 @@ private:
     QByteArray m_text;  // a text answer (or a version) being collected
     QString m_message;
     int m_messageBytes = 0;
+    int m_preambleHave = 0; // preamble bytes after a lead byte found by resynchronise()
     quint8 m_a[4] = {0, 0, 0, 0};
     bool m_inputWrite = false, m_relayWrite = false;
     int m_inputChannel = -1, m_relayChannel = -1, m_stateChannel = -1;

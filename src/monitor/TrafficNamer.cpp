@@ -234,7 +234,12 @@ void TrafficNamer::onReply(const AlarmReplyValue &reply)
 {
     namespace R = AlarmReply;
     m_replied = true;
-    const QByteArray bytes = std::exchange(m_buffer.consumed, QByteArray());
+    QByteArray bytes = std::exchange(m_buffer.consumed, QByteArray());
+    // Noise the parser read before it found the preamble again belongs to no frame.
+    if (const qsizetype start = bytes.indexOf(FramePreamble); start > 0) {
+        addToRun(bytes.left(start), QStringLiteral("no frame"), true);
+        bytes.remove(0, start);
+    }
     if (std::holds_alternative<R::TestData>(reply) ||
         std::holds_alternative<R::TestStatus>(reply)) {
         // Message data: gathered into runs; the status is no frame of its own.

@@ -134,6 +134,9 @@ private Q_SLOTS:
         row("EC SETFAIL", "", hex(P "EC 5345544641494C3A"),
             {"text version-code \"SETFAIL:\" fail"});
         row("E2", "", hex(P "E2 00 1A 2B"), {"E2 passive-address 1A:2B:"});
+        // Noise with a lead byte just before a frame: the frame is found again, not lost.
+        row("stray lead bytes before a frame", "", hex("1A 2A 00 55 1A 1A " P "DB 00 01"),
+            {"DB wake-mode 2"});
         row("F2", "", hex(P "F2 00 06"), {"F2 baud-answer 6"});
         row("A3 12000 units", "", hex(P "A3 00 00 00 2E E0"), {"A3 restart 60 s"});
         row("A3 one unit", "", hex(P "A3 00 00 00 00 01"), {"A3 restart 0.005 s"});
@@ -203,7 +206,8 @@ private Q_SLOTS:
         row("input state unasked", "", hex("3C 30"), {"< input-state unasked 30"});
         row("preamble ending 8B dropped", "", hex("1A2A3A4A5A6A7A8B" P "F9 00 01"),
             {"F9 transfer-mode 01 format"});
-        row("bad preamble dropped whole", "", hex("1A" P "F9 00 01"), {});
+        row("a lead byte just before a frame", "", hex("1A" P "F9 00 01"),
+            {"F9 transfer-mode 01 format"});
         row("noise before a frame", "", hex("00 FF 8A 2A" P "DB 00 00"), {"DB wake-mode 1"});
         row("unknown code", "", hex(P "77 00 00" P "D3 00 01"), {"D3 power-saving on"});
         // Passive text machine.

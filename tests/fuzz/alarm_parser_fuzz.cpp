@@ -33,7 +33,7 @@ namespace {
 
 bool knownStep(qint16 step)
 {
-    return (step >= 0 && step <= 32 && step != 27 && step != 29) || step == 100;
+    return (step >= 0 && step <= 32 && step != 27 && step != 29) || step == 100 || step == 101;
 }
 
 // What every reply must satisfy, whatever the bytes were.

@@ -33,11 +33,10 @@ private Q_SLOTS:
             << alarm << QStringList{"< 1A 2A 3A", "< 4A 5A 6A 7A 8A D3", "< 00", "< 01"}
             << QStringList{"接收|D3 power-saving|on||" P "D3 00 01"};
         QTest::newRow("junk before, between and after frames")
-            << alarm
-            << QStringList{"< 55 55 " P "D3 00 01 1A 2A 00 55 55 55 55 55 " P "DB 00 01", "< AA"}
+            << alarm << QStringList{"< 55 55 " P "D3 00 01 1A 2A 00 " P "DB 00 01", "< AA"}
             << QStringList{"接收|no frame|2 bytes|不属于任何帧|55 55",
                            "接收|D3 power-saving|on||" P "D3 00 01",
-                           "接收|no frame|8 bytes|不属于任何帧|1A 2A 00 55 55 55 55 55",
+                           "接收|no frame|3 bytes|不属于任何帧|1A 2A 00",
                            "接收|DB wake-mode|2||" P "DB 00 01",
                            "接收|no frame|1 bytes|不属于任何帧|AA"};
         const QString table =
