@@ -39,8 +39,10 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
                                   QStringLiteral("Baud rate for --connect (default 9600bps)."),
                                   QStringLiteral("RATEbps"), QStringLiteral("9600bps"));
     const QCommandLineOption trace(QStringLiteral("trace"),
-                                   QStringLiteral("Append every chunk written (TX) or read (RX) "
-                                                  "to FILE, with a timestamp."),
+                                   QStringLiteral("Append every frame written or read to FILE, "
+                                                  "timed and named as the traffic monitor shows "
+                                                  "it; every 32 MiB it goes on in a numbered "
+                                                  "file (trace.log, trace.2.log, ...)."),
                                    QStringLiteral("FILE"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Save a picture of the main window to FILE "
