@@ -156,14 +156,19 @@ private Q_SLOTS:
         exchange.readRelayRecord(5);
         QCOMPARE(line->takeWritten(), hex(P "B5 02 05"));
         line->inject(hex(P "B5 00 03 03 02 01"));
+        // A read after a write is taken as a record, not as the write's status.
+        exchange.writeInputRecord(1, QByteArray(187, '\0'));
+        exchange.readInputRecord(2);
+        line->inject(hex(P "B4 00 03 03 02 01"));
         exchange.readPhoneTable();
-        QCOMPARE(line->takeWritten(), hex(P "D9 01"));
+        QCOMPARE(line->takeWritten().right(10), hex(P "D9 01"));
         line->inject(hex(P "D9 00 CD 01 013800138000") + QByteArray(114, '\0'));
         QCoreApplication::processEvents();
         const AlarmSettings &s = exchange.settings();
         QVERIFY(s.relays[5].has_value());
         QCOMPARE(int(*s.relays[5]->mode), 2);
         QVERIFY(!s.relays[4].has_value());
+        QVERIFY(s.inputs[2].has_value() && !s.inputs[1].has_value());
         QCOMPARE(s.phoneTable.value_or(QStringList()), QStringList{"13800138000"});
         exchange.clearPhoneTable();
         line->inject(hex(P "D9 00 434C524F4B3A"));
