@@ -103,16 +103,26 @@ bool IdentityParser::stepOnce()
     };
     switch (m_step) {
     case LeadByte:
-        if (v(0) == 0x1A)
+        if (v(0) == 0x1A) {
+            m_matched = 1;
             next(PreambleRest, 7);
-        else
+        } else {
             reset();
+        }
         return true;
     case PreambleRest:
-        if (std::memcmp(b.constData(), FramePreamble.constData() + 1, 7) == 0)
+        // m_matched preamble bytes are in; these complete it, or a lead byte among them may
+        // begin the real one.
+        if (std::memcmp(b.constData(), FramePreamble.constData() + m_matched, size_t(m_need)) ==
+            0) {
             next(Code, 1);
-        else
-            reset();
+        } else {
+            m_matched = PreambleResume(FramePreamble.left(m_matched) + b);
+            if (m_matched > 0)
+                next(PreambleRest, 8 - m_matched);
+            else
+                reset();
+        }
         return true;
     case Code:
         switch (v(0)) {
@@ -138,6 +148,7 @@ bool IdentityParser::stepOnce()
             next(NetMode, 2);
             break;
         case 0x1A:
+            m_matched = 1;
             next(PreambleRest, 7); // a new frame where a code belongs
             break;
         default:

@@ -72,4 +72,5 @@ private:
     bool m_running = false;
     qint16 m_step = 0;
     int m_need = 1;
+    int m_matched = 1;
 };

@@ -205,7 +205,7 @@ bool DataExchange::busy() const
 
 void DataExchange::updateMachine()
 {
-    m_parser.setParameterMachine(busy() || m_identityPending || m_echoDue);
+    m_parser.setParameterMachine(busy() || m_identityPending || m_identityWatch || m_echoDue);
 }
 
 bool DataExchange::ensureOpen()
@@ -265,7 +265,7 @@ void DataExchange::onReply(const DataReplyValue &reply)
             break;
         }
         if (outcome && kind != IdentityOutcome::Taken)
-            m_identityPending = false;
+            m_identityPending = m_identityWatch = false;
     }
     updateMachine();
     Q_EMIT replied(reply);
@@ -407,7 +407,7 @@ QByteArray DataExchange::writeIdentity(const QString &project, const QString &st
 {
     m_project = project;
     m_station = station;
-    m_identityPending = true;
+    m_identityPending = m_identityWatch = true;
     updateMachine();
     if (!ensureOpen()) {
         m_identityPending = false;
@@ -444,7 +444,7 @@ QByteArray DataExchange::poll(const QByteArray &moduleAddress)
 {
     if (!ensureOpen())
         return {};
-    m_echoDue = false;
+    m_echoDue = m_identityWatch = false;
     updateMachine();
     m_parser.expectAnswerTo(DataReplyParser::Request::Poll);
     const QByteArray frame = F::PollFrame(moduleAddress);
@@ -456,7 +456,7 @@ QByteArray DataExchange::checkMemory(const QByteArray &moduleAddress)
 {
     if (!ensureOpen())
         return {};
-    m_echoDue = false;
+    m_echoDue = m_identityWatch = false;
     updateMachine();
     m_parser.expectAnswerTo(DataReplyParser::Request::EmptyCheck);
     const QByteArray frame = F::EmptyCheckFrame(moduleAddress);
@@ -469,7 +469,7 @@ QByteArray DataExchange::sendData(const QByteArray &moduleAddress, const QByteAr
 {
     if (!ensureOpen())
         return {};
-    m_echoDue = false;
+    m_echoDue = m_identityWatch = false;
     updateMachine();
     QByteArray frame;
     if (m_workForm == 0)

@@ -178,5 +178,8 @@ private:
     quint8 m_restarts = 0;
     bool m_identityPending = false;
     bool m_echoDue = false;
+    // The parameter machine stays on after an identity write, so that an outcome that comes
+    // after the wait has given up is still read (and reported as late).
+    bool m_identityWatch = false;
     QString m_project, m_station;
 };

@@ -172,15 +172,7 @@ bool DataReplyParser::parameterStep()
             next(ReplyCode, 1);
             return true;
         }
-        const QByteArray seen = FramePreamble.left(m_matched) + m_bytes;
-        m_matched = 0;
-        for (int from = 1; from < seen.size(); ++from) {
-            const QByteArray tail = seen.mid(from);
-            if (FramePreamble.startsWith(tail)) {
-                m_matched = int(tail.size());
-                break;
-            }
-        }
+        m_matched = PreambleResume(FramePreamble.left(m_matched) + m_bytes);
         if (m_matched > 0)
             next(CheckPreamble, 8 - m_matched);
         else
