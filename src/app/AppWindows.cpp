@@ -10,6 +10,7 @@
 #include "core/ui/Twips.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/frmMain.h"
+#include "data/ui/frmZ42COM.h"
 #include "tools/ui/Form18.h"
 #include "tools/ui/Form9.h"
 
@@ -139,6 +140,7 @@ void RegisterWindows()
     Add<frmVX8>();
     Add<frmZ40MOD>();
     Add<frmZ41COM>();
+    Add<frmZ42COM>();
     MainWindow::setWiring(WireMainWindow);
 }
 
