@@ -305,6 +305,8 @@ void Vx8ModuleSim::identityWrite(quint8 op, const QByteArray &p)
     quint8 status = 0xFA;
     switch (s.identityOutcome) {
     case Identity::Set:
+        if (op != 0x02 && s.takenAddresses.contains(p.left(2)))
+            status = 0x08;
         break;
     case Identity::Refused:
         status = 0xFC;
@@ -315,7 +317,6 @@ void Vx8ModuleSim::identityWrite(quint8 op, const QByteArray &p)
     case Identity::Taken:
         if (op != 0x02) {
             status = 0x08;
-            m_takenOnce = true;
         }
         break;
     case Identity::Notice3:

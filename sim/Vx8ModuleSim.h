@@ -20,7 +20,8 @@
 //  F4 01 h l / F4 02 h l    | P F4 status (after the data   | by identityOutcome: set FA;
 //                           |   centre's delay)             |   refused FC; not online 0A;
 //                           |                               |   taken 08, then FA on op 02;
-//                           |                               |   notice 3: P FD 03, then FA
+//                           |                               |   notice 3: P FD 03, then FA;
+//                           |                               |   taken also for takenAddresses
 //  F6 03 / F6 01 h l        | P F6 op h l                   | write: heartbeat
 //  E1 03 / E1 01 s l m t    | P E1 op s l m t               | write: address parameters
 //  D2 03 / D2 01 ih il dh dl| P D2 op ih il dh dl           | write: wake-up delays
@@ -67,6 +68,9 @@ struct Vx8ModuleState {
     quint8 baudCode = 6;
 
     Identity identityOutcome = Identity::Set;
+    // Addresses other modules hold: a write of one of them is answered "taken" (08), its
+    // replace (op 02) sets it.
+    QList<QByteArray> takenAddresses;
     bool online = true;
     int restartCount = 0;
     QList<QByteArray> sentData; // data the program sent through the module
@@ -113,6 +117,5 @@ private:
     QTimer m_outTimer;
     int m_chunk = 0;
     int m_identityDelay = 200;
-    bool m_takenOnce = false;
     bool m_noticeOnce = false;
 };

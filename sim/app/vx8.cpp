@@ -61,7 +61,12 @@ int ServeVx8(QCoreApplication &app)
     const QCommandLineOption chunk(QStringLiteral("chunk"),
                                    QStringLiteral("Send answers in pieces of N bytes."),
                                    QStringLiteral("N"), QStringLiteral("0"));
-    parser.addOptions({module, mode, identity, workForm, transfer, powerSaving, net, chunk});
+    const QCommandLineOption taken(
+        QStringLiteral("taken"),
+        QStringLiteral("An identity address another module holds, as four hexadecimal digits "
+                       "(1ABC). May be repeated."),
+        QStringLiteral("address"));
+    parser.addOptions({module, mode, identity, workForm, transfer, powerSaving, net, chunk, taken});
     parser.process(app);
 
     Vx8ModuleSim sim;
@@ -109,6 +114,12 @@ int ServeVx8(QCoreApplication &app)
     if (!ok || pieces < 0)
         return Usage("--chunk needs a number of bytes");
     sim.setChunkSize(pieces);
+    for (const QString &address : parser.values(taken)) {
+        const QByteArray bytes = QByteArray::fromHex(address.toLatin1());
+        if (bytes.size() != 2)
+            return Usage("--taken needs four hexadecimal digits");
+        s.takenAddresses << bytes;
+    }
 
     PtyServer server;
     QString error;

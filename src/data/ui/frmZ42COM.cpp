@@ -372,7 +372,7 @@ void frmZ42COM::onReply(const DataReplyValue &reply)
         label(0)->setText(r->text());
     } else if (const auto *r = std::get_if<R::PassiveAddress>(&reply)) {
         label(8)->setText(r->text());
-        ui->Text9->setText(QString::fromLatin1(QByteArray{char(r->high), char(r->low)}));
+        ui->Text9->setText(QString(QLatin1Char(char(r->high))) + QLatin1Char(char(r->low)));
     } else if (const auto *r = std::get_if<R::Address>(&reply)) {
         label(r->identity ? 9 : 10)->setText(r->text());
         (r->identity ? ui->Text2 : ui->Text13)->setText(r->project());
