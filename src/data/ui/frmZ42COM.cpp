@@ -329,7 +329,7 @@ void frmZ42COM::onIdentityOutcome(DataExchange::IdentityOutcome outcome, bool la
     using O = DataExchange::IdentityOutcome;
     if (late) {
         static const char *const texts[] = {"设置成功", "设置失败", "已经被占用", "模块没有上网"};
-        log(QStringLiteral("身份地址（等待结束后收到）：") + QLatin1String(texts[int(outcome)]));
+        log(QStringLiteral("身份地址（等待结束后收到）：") + QString::fromUtf8(texts[int(outcome)]));
         return;
     }
     switch (outcome) {
