@@ -85,15 +85,11 @@ private Q_SLOTS:
         MainTimers().Timer9.start();
         line->inject(hex(P "FD 01 00 80"));
         QCoreApplication::processEvents();
-        QCOMPARE(ModuleInfo, hex("01 00 80"));
-        QVERIFY(!MainTimers().Timer9.isActive());
-        QVERIFY(MainTimers().Timer11.isActive());
-        QVERIFY(Vx8InDataMode(ModuleInfo));
+        QVERIFY(ModuleInfo == hex("01 00 80") && Vx8InDataMode(ModuleInfo));
+        QVERIFY(!MainTimers().Timer9.isActive() && MainTimers().Timer11.isActive());
         line->inject(hex(P "F8 03 01" P "F9 03 01" P "D1 03") + char(netMode));
         QCoreApplication::processEvents();
-        QCOMPARE(int(WorkFormFlag), 1);
-        QCOMPARE(int(TransferModeFlag), 1);
-        QCOMPARE(int(ModuleNetMode), netMode);
+        QVERIFY(WorkFormFlag == 1 && TransferModeFlag == 1 && ModuleNetMode == netMode);
         QVERIFY(!MainTimers().Timer11.isActive());
         QVERIFY(line->dtr());
         QCOMPARE(calls, identified);

@@ -89,10 +89,8 @@ private Q_SLOTS:
 
     void baudTexts()
     {
-        QCOMPARE(F::BaudTextOf(11), QStringLiteral("115200bps"));
-        QCOMPARE(F::BaudTextOf(3), QStringLiteral("1200bps"));
-        QVERIFY(F::BaudTextOf(12).isEmpty());
-        QVERIFY(F::BaudTextOf(2).isEmpty());
+        QCOMPARE(F::BaudTextOf(3) + F::BaudTextOf(11), QStringLiteral("1200bps115200bps"));
+        QVERIFY(F::BaudTextOf(12).isEmpty() && F::BaudTextOf(2).isEmpty());
         QCOMPARE(int(F::BaudCodeOf("9600")), 0);
     }
 };
