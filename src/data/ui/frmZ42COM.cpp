@@ -83,6 +83,15 @@ frmZ42COM::frmZ42COM(QWidget *parent)
                    {10, &frmZ42COM::startWorkMode}, {11, &frmZ42COM::set_bd_address}};
     for (const auto &a : actions)
         connect(command1(a.index), &QPushButton::clicked, this, a.action);
+    // The seven "确定" buttons are told apart by the setting they send.
+    const struct {
+        int index;
+        const char *name;
+    } confirms[] = {{0, "身份地址确定"},     {2, "心跳时间确定"}, {6, "目标地址确定"},
+                    {8, "波特率确定"},       {9, "省电确定"},     {10, "工作方式确定"},
+                    {11, "被动方式地址确定"}};
+    for (const auto &c : confirms)
+        command1(c.index)->setAccessibleName(QString::fromUtf8(c.name));
 
     for (QComboBox *combo : {ui->Combo1, ui->Combo2, ui->Combo3})
         connect(combo, &QComboBox::currentIndexChanged, this, &frmZ42COM::updateDependents);
@@ -329,7 +338,8 @@ void frmZ42COM::onIdentityOutcome(DataExchange::IdentityOutcome outcome, bool la
     using O = DataExchange::IdentityOutcome;
     if (late) {
         static const char *const texts[] = {"设置成功", "设置失败", "已经被占用", "模块没有上网"};
-        log(QStringLiteral("身份地址（等待结束后收到）：") + QString::fromUtf8(texts[int(outcome)]));
+        log(QStringLiteral("身份地址（等待结束后收到）：") +
+            QString::fromUtf8(texts[int(outcome)]));
         return;
     }
     switch (outcome) {
