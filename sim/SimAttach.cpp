@@ -27,3 +27,19 @@ void DetachVx8Sim(MemorySerialBackend *backend, Vx8ModuleSim *sim)
     QObject::disconnect(backend, &MemorySerialBackend::written, sim, &Vx8ModuleSim::feed);
     QObject::disconnect(sim, &Vx8ModuleSim::reply, backend, &MemorySerialBackend::inject);
 }
+
+void InstallDemoModules(MemorySerialBackend *backend, QObject *owner)
+{
+    auto *alarm = new AlarmModuleSim(owner);
+    auto *vx8 = new Vx8ModuleSim(owner);
+    AttachAlarmSim(backend, alarm);
+    QObject::connect(backend, &MemorySerialBackend::openedWith, owner,
+                     [backend, alarm, vx8](const QString &path, qint32) {
+                         DetachAlarmSim(backend, alarm);
+                         DetachVx8Sim(backend, vx8);
+                         if (path == QLatin1String("virtual:vx8"))
+                             AttachVx8Sim(backend, vx8);
+                         else
+                             AttachAlarmSim(backend, alarm);
+                     });
+}

@@ -3,11 +3,16 @@
 // to the module, and the module's answers arrive as received bytes.
 
 class AlarmModuleSim;
+class QObject;
 class Vx8ModuleSim;
 class MemorySerialBackend;
 
 void AttachAlarmSim(MemorySerialBackend *backend, AlarmModuleSim *sim);
 void DetachAlarmSim(MemorySerialBackend *backend, AlarmModuleSim *sim);
+// --demo: a virtual alarm module and a virtual VX8 data module, owned by owner, share the memory
+// line; whichever path the port opens ("virtual:vx8" the VX8 module, any other the alarm
+// module) gets the line.
+void InstallDemoModules(MemorySerialBackend *backend, QObject *owner);
 // The same for the virtual VX8 data module.
 void AttachVx8Sim(MemorySerialBackend *backend, Vx8ModuleSim *sim);
 void DetachVx8Sim(MemorySerialBackend *backend, Vx8ModuleSim *sim);

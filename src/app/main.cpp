@@ -18,7 +18,6 @@
 #include "core/ui/WindowRegistry.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/SimAttach.h"
-#include "sim/Vx8ModuleSim.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -99,20 +98,8 @@ int main(int argc, char *argv[])
     Link().setPortResolver(&PortMap::path);
     if (options.demo) {
         PortMap::set(1, QLatin1String(RoutingBackend::VirtualPath));
-        auto *module = new AlarmModuleSim(&app);
-        AttachAlarmSim(backend->memory(), module);
-        // COM2 is the virtual VX8 data module; whichever is opened gets the line.
         PortMap::set(2, QLatin1String(RoutingBackend::VirtualVx8Path));
-        auto *vx8 = new Vx8ModuleSim(&app);
-        QObject::connect(backend->memory(), &MemorySerialBackend::openedWith, &app,
-                         [memory = backend->memory(), module, vx8](const QString &path, qint32) {
-                             DetachAlarmSim(memory, module);
-                             DetachVx8Sim(memory, vx8);
-                             if (path == QLatin1String(RoutingBackend::VirtualVx8Path))
-                                 AttachVx8Sim(memory, vx8);
-                             else
-                                 AttachAlarmSim(memory, module);
-                         });
+        InstallDemoModules(backend->memory(), &app);
     }
     for (const QString &assignment : options.portAssignments)
         PortMap::setOverride(assignment);

@@ -218,6 +218,24 @@ private Q_SLOTS:
                                        "D7 result FA", "data from [11:22] 33"}));
         QCOMPARE(b.module.state().sentData, (QList<QByteArray>{hex("01 02 03"), hex("09")}));
     }
+
+    // --demo: the path opened chooses the module that answers the connect query.
+    void demoModules()
+    {
+        auto *line = new MemorySerialBackend;
+        QObject owner;
+        InstallDemoModules(line, &owner);
+        QByteArray answers;
+        for (const char *path : {"virtual:vx8", "virtual:alarm"}) {
+            line->open(QLatin1String(path), 9600, nullptr);
+            line->write(hex("1A2A3A4A5A6A7A8A FE 03"));
+            QTRY_VERIFY(line->bytesAvailable() == 12);
+            answers += line->read(12).mid(11);
+            line->close();
+        }
+        QCOMPARE(answers, hex("80 00")); // VX8 in data communication, then the alarm module
+        delete line;
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDataExchange)
