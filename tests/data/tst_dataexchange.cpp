@@ -177,23 +177,6 @@ private Q_SLOTS:
         QTEST(b.module.state().identity == (std::array<quint8, 2>{0xAB, 0xC1}), "stored");
     }
 
-    // After the wait has given up, a notice 3 sends nothing and the outcome comes late.
-    void identityAfterTimeOut()
-    {
-        Bench b;
-        b.module.setIdentityDelay(30);
-        b.module.state().identityOutcome = Identity::Notice3;
-        QList<bool> lates;
-        connect(&b.exchange, &DataExchange::identityOutcome, this,
-                [&](Outcome, bool late) { lates << late; });
-        b.exchange.writeIdentity("1", "012");
-        b.exchange.abandonIdentityWrite();
-        QTest::qWait(200);
-        QCOMPARE(b.codes(), QStringLiteral("F41"));
-        b.line->inject(hex("1A2A3A4A5A6A7A8A F4 FA"));
-        QTRY_COMPARE(lates, QList<bool>{true});
-    }
-
     void dataExchange()
     {
         Bench b;

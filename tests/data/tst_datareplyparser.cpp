@@ -20,26 +20,20 @@ struct Run {
     qint64 left = 0;
 };
 
-// "param" (parameter machine), or "work=W transfer=T ask=poll|send|memory" (data machine).
+// "param": the parameter machine; else the data machine with work mode, transmission mode and
+// the request answered next ("01p": passive, format, poll; s send, m memory check).
 Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 seed)
 {
     MemorySerialBackend *line = ResetWorld(true);
     DataReplyParser parser(Link());
     Link().setReceiveHandler([&parser] { parser.parse(); });
-    int work = 0, transfer = 0;
-    for (const QString &item : conditions.split(' ', Qt::SkipEmptyParts)) {
-        const QString key = item.section('=', 0, 0), value = item.section('=', 1);
-        if (key == "work")
-            work = value.toInt();
-        else if (key == "transfer")
-            transfer = value.toInt();
-        else if (key == "ask")
-            parser.expectAnswerTo(value == "poll"     ? DataReplyParser::Request::Poll
-                                  : value == "memory" ? DataReplyParser::Request::EmptyCheck
-                                                      : DataReplyParser::Request::Send);
-    }
+    using Request = DataReplyParser::Request;
+    const QChar ask = conditions.size() > 2 ? conditions.at(2) : QChar();
+    parser.expectAnswerTo(ask == 'p'   ? Request::Poll
+                          : ask == 'm' ? Request::EmptyCheck
+                                       : Request::Send);
     parser.setParameterMachine(conditions == "param");
-    parser.setModuleForm(quint8(work), quint8(transfer));
+    parser.setModuleForm(conditions.at(0) == '1', conditions.at(1) == '1');
     parser.reset();
     Run run;
     parser.setReplyHandler([&run](const DataReplyValue &r) { run.replies << describe(r); });
@@ -80,7 +74,6 @@ private Q_SLOTS:
         row("target", "param", P "F3 03 3F 00", {"F3 target 3-F00"});
         row("identity read back", "param", P "F4 03 10 12", {"F4 identity 1-012"});
         row("identity set", "param", P "F4 FA", {"F4 status 250"});
-        row("identity taken", "param", P "F4 08", {"F4 status 8"});
         row("F5 consumed", "param", P "F5 01 02 03 04 05 06 07 08 09" P "E4 03 07",
             {"F5 skipped", "E4 restarts 7"});
         row("heartbeat 300", "param", P "F6 03 01 2C", {"F6 heartbeat 300秒"});
@@ -101,18 +94,17 @@ private Q_SLOTS:
         row("a lead byte where a code belongs", "param", "1A2A3A4A5A6A7A8A" P "E4 03 02",
             {"E4 restarts 2"});
         // Data machine.
-        row("passive send ack", "work=0 transfer=1 ask=send", "55 21 12 34 0D", {"! 1234"});
-        row("passive refused", "work=0 ask=send", "3F 12 34 0D", {"? 1234"});
-        row("passive memory", "work=0 ask=memory", "21 12 34 57 01 0D", {"memory 1"});
-        row("passive poll, nothing", "work=0 ask=poll", "21 12 34 00 00 0D", {"! 1234"});
-        row("passive poll, transparent data", "work=0 transfer=0 ask=poll",
-            "21 12 34 00 03 AA BB CC 0D", {"data from [] AA:BB:CC"});
-        row("passive poll, format data", "work=0 transfer=1 ask=poll",
-            "21 12 34 00 08 D7 01 56 78 00 02 AA BB 0D", {"data from [56:78] AA:BB"});
-        row("active results and data", "work=1 transfer=1",
-            "D7 FA 00 D7 FF D7 FC D7 01 56 78 00 02 01 02",
+        row("passive send ack", "01s", "55 21 12 34 0D", {"! 1234"});
+        row("passive refused", "00s", "3F 12 34 0D", {"? 1234"});
+        row("passive memory", "00m", "21 12 34 57 01 0D", {"memory 1"});
+        row("passive poll, nothing", "00p", "21 12 34 00 00 0D", {"! 1234"});
+        row("passive poll, transparent data", "00p", "21 12 34 00 03 AA BB CC 0D",
+            {"data from [] AA:BB:CC"});
+        row("passive poll, format data", "01p", "21 12 34 00 08 D7 01 56 78 00 02 AA BB 0D",
+            {"data from [56:78] AA:BB"});
+        row("active results and data", "11", "D7 FA 00 D7 FF D7 FC D7 01 56 78 00 02 01 02",
             {"D7 result FA", "D7 result FF", "D7 result FC", "data from [56:78] 01:02"});
-        row("active, empty data", "work=1 transfer=1", "D7 01 56 78 00 00 D7 FA",
+        row("active, empty data", "11", "D7 01 56 78 00 00 D7 FA",
             {"data from [56:78] ", "D7 result FA"});
     }
     void replies()
@@ -135,7 +127,7 @@ private Q_SLOTS:
     // of a reply starts over in the other machine.
     void activeTransparentAndSwitch()
     {
-        QCOMPARE(feed("work=1 transfer=0", hex("01 02 03 04"), Feed::Whole, 1).replies,
+        QCOMPARE(feed("10", hex("01 02 03 04"), Feed::Whole, 1).replies,
                  QStringList{"data from [] 01:02:03:04"});
         MemorySerialBackend *line = ResetWorld(true);
         DataReplyParser parser(Link());
