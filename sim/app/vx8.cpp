@@ -36,11 +36,14 @@ int ServeVx8(QCoreApplication &app)
     parser.setApplicationDescription(QStringLiteral(
         "Virtual VX8 GPRS data module with the SMS data module on a pseudo-terminal."));
     parser.addHelpOption();
-    const QCommandLineOption module(QStringLiteral("module"), QStringLiteral("vx8"),
-                                    QStringLiteral("kind"));
-    const QCommandLineOption mode(QStringLiteral("mode"),
-                                  QStringLiteral("data (default) or address setting."),
-                                  QStringLiteral("mode"), QStringLiteral("data"));
+    const QCommandLineOption module(
+        QStringLiteral("module"),
+        QStringLiteral("vx8: this module (without it: the alarm module)."), QStringLiteral("kind"));
+    const QCommandLineOption mode(
+        QStringLiteral("mode"),
+        QStringLiteral("The module's mode: data (data communication, default) "
+                       "or address (identity-address setting)."),
+        QStringLiteral("mode"), QStringLiteral("data"));
     const QCommandLineOption identity(
         QStringLiteral("identity"),
         QStringLiteral("Outcome of an identity write: set (default), refused, taken, offline, "
