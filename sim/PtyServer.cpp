@@ -1,6 +1,7 @@
 #include "sim/PtyServer.h"
 
 #include "sim/AlarmModuleSim.h"
+#include "sim/Vx8ModuleSim.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -85,6 +86,12 @@ void PtyServer::close()
     m_slave = -1;
     m_master = -1;
     m_pending.clear();
+}
+
+void PtyServer::serve(Vx8ModuleSim *sim)
+{
+    connect(this, &PtyServer::received, sim, &Vx8ModuleSim::feed);
+    connect(sim, &Vx8ModuleSim::reply, this, &PtyServer::send);
 }
 
 void PtyServer::serve(AlarmModuleSim *sim)

@@ -17,6 +17,7 @@
 #include <QString>
 
 class AlarmModuleSim;
+class Vx8ModuleSim;
 class QSocketNotifier;
 
 class PtyServer : public QObject
@@ -39,6 +40,7 @@ public:
 
     // Connects received() to the module's input and its answers to send().
     void serve(AlarmModuleSim *sim);
+    void serve(Vx8ModuleSim *sim);
 
 public Q_SLOTS:
     void send(const QByteArray &bytes);

@@ -63,12 +63,20 @@ void RunCommand(AlarmModuleSim &sim, const QString &line)
 
 } // namespace
 
+// --module vx8: the virtual VX8 data module instead (vx8.cpp).
+int ServeVx8(QCoreApplication &app);
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("corvane-sim"));
     QCoreApplication::setApplicationVersion(
         QStringLiteral("%1.%2").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR));
+    const QStringList args = app.arguments();
+    const qsizetype moduleAt = args.indexOf(QStringLiteral("--module"));
+    if (args.contains(QStringLiteral("--module=vx8")) ||
+        (moduleAt > 0 && args.value(moduleAt + 1) == QLatin1String("vx8")))
+        return ServeVx8(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

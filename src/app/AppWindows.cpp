@@ -10,6 +10,7 @@
 #include "core/ui/Twips.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/frmMain.h"
+#include "data/ui/frmZ42COM.h"
 #include "monitor/ui/frmMonitor.h"
 #include "tools/ui/Form18.h"
 #include "tools/ui/Form9.h"
@@ -159,6 +160,7 @@ void RegisterWindows()
     Add<frmVX8>();
     Add<frmZ40MOD>();
     Add<frmZ41COM>();
+    Add<frmZ42COM>();
     Add<frmMonitor>();
     MainWindow::setWiring(WireMainWindow);
 }

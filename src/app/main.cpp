@@ -99,11 +99,8 @@ int main(int argc, char *argv[])
     Link().setPortResolver(&PortMap::path);
     if (options.demo) {
         PortMap::set(1, QLatin1String(RoutingBackend::VirtualPath));
-        auto *module = new AlarmModuleSim(&app);
-        AlarmSimOptions simOptions;
-        simOptions.incomingEveryMs = options.demoSmsSeconds * 1000;
-        module->setOptions(simOptions);
-        AttachAlarmSim(backend->memory(), module);
+        PortMap::set(2, QLatin1String(RoutingBackend::VirtualVx8Path));
+        InstallDemoModules(backend->memory(), &app, options.demoSmsSeconds * 1000);
     }
     for (const QString &assignment : options.portAssignments)
         PortMap::setOverride(assignment);

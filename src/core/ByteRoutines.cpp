@@ -118,3 +118,13 @@ QString FilterHexText(const QString &text, bool colonFields)
     }
     return out;
 }
+
+int PreambleResume(const QByteArray &seen)
+{
+    for (qsizetype from = 1; from < seen.size(); ++from) {
+        const QByteArray tail = seen.mid(from);
+        if (FramePreamble.startsWith(tail))
+            return int(tail.size());
+    }
+    return 0;
+}

@@ -37,3 +37,7 @@ QString BytesToHexColon(const QByteArray &bytes);
 // The system's ANSI code page (GBK) both ways.
 QByteArray ToAnsi(const QString &text);
 QString FromAnsi(const QByteArray &bytes);
+
+// Resynchronisation of a parser whose preamble check failed: how many bytes at the end of seen
+// (the preamble bytes matched so far and the bytes just read) begin FramePreamble; 0 for none.
+int PreambleResume(const QByteArray &seen);

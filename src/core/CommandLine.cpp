@@ -24,8 +24,10 @@ CommandLineResult ParseCommandLine(const QStringList &arguments, StartOptions *o
         QStringLiteral("Map a port entry to a device, for example "
                        "COM1=/dev/ttyUSB0 or COM2=/dev/pts/3. Repeatable."),
         QStringLiteral("COMn=PATH"));
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Map COM1 to the built-in virtual alarm module."));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Map COM1 to the built-in virtual alarm module and COM2 to "
+                       "the built-in virtual VX8 data module."));
     const QCommandLineOption demoSms(
         QStringLiteral("demo-sms"),
         QStringLiteral("With --demo: a message from a phone reaches the virtual module every S "

@@ -15,4 +15,5 @@ void ResetSharedValues()
     OfflineStart = false;
     ModeChoiceFlags = {};
     PendingRestartMessage.clear();
+    StartOnDataTab = 0;
 }

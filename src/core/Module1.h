@@ -34,6 +34,8 @@ inline QString ModuleVersion;
 inline bool OfflineStart = false;
 inline std::array<bool, 5> ModeChoiceFlags{};
 inline QString PendingRestartMessage;
+// 1: the data-module window opens for data communication, 0: for identity-address setting.
+inline quint8 StartOnDataTab = 0;
 
 // Puts every shared value back to its start value (tests, and nothing else, need this).
 void ResetSharedValues();

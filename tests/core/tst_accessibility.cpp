@@ -81,7 +81,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("window");
         for (const char *name : {"main", "frmMain", "frmZ40MOD", "frmVX8", "frmZ41COM", "Form9",
-                                 "Form10", "Form18", "Form19"})
+                                 "Form10", "Form18", "Form19", "frmZ42COM"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void inputsAreNamedOncePerPage()

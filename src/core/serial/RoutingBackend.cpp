@@ -27,7 +27,7 @@ OpenResult RoutingBackend::open(const QString &path, qint32 baud, QString *detai
 {
     if (isOpen())
         return OpenResult::InUse;
-    m_virtual = path == QLatin1String(VirtualPath);
+    m_virtual = path == QLatin1String(VirtualPath) || path == QLatin1String(VirtualVx8Path);
     return active()->open(path, baud, detail);
 }
 

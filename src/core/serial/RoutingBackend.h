@@ -1,6 +1,6 @@
 #pragma once
-// A backend that opens device paths through QSerialPort and the path "virtual:alarm" through an
-// in-memory line served by the built-in virtual module (the --demo mode).
+// A backend that opens device paths through QSerialPort and the paths "virtual:alarm" and
+// "virtual:vx8" through an in-memory line served by a built-in virtual module (the --demo mode).
 
 #include "core/MemorySerialBackend.h"
 #include "core/serial/QtSerialBackend.h"
@@ -10,6 +10,7 @@ class RoutingBackend : public SerialBackend
     Q_OBJECT
 public:
     static constexpr const char *VirtualPath = "virtual:alarm";
+    static constexpr const char *VirtualVx8Path = "virtual:vx8";
 
     explicit RoutingBackend(QObject *parent = nullptr);
 

@@ -1,0 +1,154 @@
+// corvane-sim --module vx8: the virtual VX8 data module on a pseudo-terminal.
+
+#include "sim/PtyServer.h"
+#include "sim/Vx8ModuleSim.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int Vx8SignalPipe[2] = {-1, -1};
+
+void OnVx8Signal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(Vx8SignalPipe[1], &byte, 1);
+}
+
+int Usage(const char *text)
+{
+    std::fprintf(stderr, "corvane-sim: %s\n", text);
+    return 2;
+}
+
+} // namespace
+
+int ServeVx8(QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Virtual VX8 GPRS data module with the SMS data module on a pseudo-terminal."));
+    parser.addHelpOption();
+    const QCommandLineOption module(
+        QStringLiteral("module"),
+        QStringLiteral("vx8: this module (without it: the alarm module)."), QStringLiteral("kind"));
+    const QCommandLineOption mode(
+        QStringLiteral("mode"),
+        QStringLiteral("The module's mode: data (data communication, default) "
+                       "or address (identity-address setting)."),
+        QStringLiteral("mode"), QStringLiteral("data"));
+    const QCommandLineOption identity(
+        QStringLiteral("identity"),
+        QStringLiteral("Outcome of an identity write: set (default), refused, taken, offline, "
+                       "notice3."),
+        QStringLiteral("outcome"), QStringLiteral("set"));
+    const QCommandLineOption workForm(QStringLiteral("work-form"),
+                                      QStringLiteral("active or passive (default)."),
+                                      QStringLiteral("form"), QStringLiteral("passive"));
+    const QCommandLineOption transfer(
+        QStringLiteral("transfer"),
+        QStringLiteral("format (default), transparent1 or transparent2."), QStringLiteral("mode"),
+        QStringLiteral("format"));
+    const QCommandLineOption powerSaving(QStringLiteral("power-saving"),
+                                         QStringLiteral("on or off (default)."),
+                                         QStringLiteral("on|off"), QStringLiteral("off"));
+    const QCommandLineOption net(QStringLiteral("net"), QStringLiteral("sms (default) or gprs."),
+                                 QStringLiteral("mode"), QStringLiteral("sms"));
+    const QCommandLineOption chunk(QStringLiteral("chunk"),
+                                   QStringLiteral("Send answers in pieces of N bytes."),
+                                   QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption taken(
+        QStringLiteral("taken"),
+        QStringLiteral("An identity address another module holds, as four hexadecimal digits "
+                       "(1ABC). May be repeated."),
+        QStringLiteral("address"));
+    parser.addOptions({module, mode, identity, workForm, transfer, powerSaving, net, chunk, taken});
+    parser.process(app);
+
+    Vx8ModuleSim sim;
+    Vx8ModuleState &s = sim.state();
+    const QString m = parser.value(mode), id = parser.value(identity),
+                  form = parser.value(workForm), tr = parser.value(transfer),
+                  ps = parser.value(powerSaving), nt = parser.value(net);
+    if (m != QLatin1String("data") && m != QLatin1String("address"))
+        return Usage("--mode must be data or address");
+    s.dataMode = m == QLatin1String("data");
+    using Identity = Vx8ModuleState::Identity;
+    const struct {
+        const char *word;
+        Identity outcome;
+    } outcomes[] = {{"set", Identity::Set},
+                    {"refused", Identity::Refused},
+                    {"taken", Identity::Taken},
+                    {"offline", Identity::NotOnline},
+                    {"notice3", Identity::Notice3}};
+    bool known = false;
+    for (const auto &o : outcomes) {
+        if (id == QLatin1String(o.word)) {
+            s.identityOutcome = o.outcome;
+            known = true;
+        }
+    }
+    if (!known)
+        return Usage("--identity must be set, refused, taken, offline or notice3");
+    if (form != QLatin1String("active") && form != QLatin1String("passive"))
+        return Usage("--work-form must be active or passive");
+    s.workMode = form == QLatin1String("active") ? 1 : 0;
+    if (tr != QLatin1String("format") && tr != QLatin1String("transparent1") &&
+        tr != QLatin1String("transparent2"))
+        return Usage("--transfer must be format, transparent1 or transparent2");
+    s.dataFormat = tr == QLatin1String("format") ? 1 : 0;
+    s.transparentMode = tr == QLatin1String("transparent2") ? 0 : 1;
+    if (ps != QLatin1String("on") && ps != QLatin1String("off"))
+        return Usage("--power-saving must be on or off");
+    s.powerSaving = ps == QLatin1String("on") ? 1 : 0;
+    if (nt != QLatin1String("sms") && nt != QLatin1String("gprs"))
+        return Usage("--net must be sms or gprs");
+    s.netMode = nt == QLatin1String("gprs") ? 1 : 2;
+    bool ok = false;
+    const int pieces = parser.value(chunk).toInt(&ok);
+    if (!ok || pieces < 0)
+        return Usage("--chunk needs a number of bytes");
+    sim.setChunkSize(pieces);
+    for (const QString &address : parser.values(taken)) {
+        const QByteArray bytes = QByteArray::fromHex(address.toLatin1());
+        if (bytes.size() != 2)
+            return Usage("--taken needs four hexadecimal digits");
+        s.takenAddresses << bytes;
+    }
+
+    PtyServer server;
+    QString error;
+    if (!server.open(&error)) {
+        std::fprintf(stderr, "corvane-sim: cannot open a pseudo-terminal: %s\n", qPrintable(error));
+        return 1;
+    }
+    server.serve(&sim);
+    if (::pipe(Vx8SignalPipe) != 0) {
+        std::perror("corvane-sim: pipe");
+        return 1;
+    }
+    fcntl(Vx8SignalPipe[0], F_SETFD, FD_CLOEXEC);
+    fcntl(Vx8SignalPipe[1], F_SETFD, FD_CLOEXEC);
+    QSocketNotifier notifier(Vx8SignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action {
+    };
+    action.sa_handler = OnVx8Signal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    std::printf("corvane-sim: serving %s\n", qPrintable(server.slavePath()));
+    std::fflush(stdout);
+    const int result = app.exec();
+    server.close();
+    return result;
+}

@@ -1,0 +1,484 @@
+#include "data/DataExchange.h"
+
+#include "core/Module1.h"
+#include "core/OpenFailure.h"
+#include "core/SerialLink.h"
+#include "data/DataFrames.h"
+
+namespace {
+
+namespace R = DataReply;
+namespace F = DataFrames;
+
+const quint8 ReadCodes[] = {0xF4, 0xEC, 0xF6, 0xE4, 0xD3, 0xD2, 0xF8,
+                            0xE2, 0xF9, 0xF3, 0xFB, 0xE1, 0xDB};
+
+struct NextStep {
+    qint16 operator()(const R::Version &) const { return DataExchange::ReadHeartbeat; }
+    qint16 operator()(const R::PassiveAddress &) const { return DataExchange::ReadDataFormat; }
+    qint16 operator()(const R::Address &r) const
+    {
+        return r.identity ? DataExchange::ReadVersion : DataExchange::ReadTransparent;
+    }
+    qint16 operator()(const R::Heartbeat &) const { return DataExchange::ReadRestarts; }
+    qint16 operator()(const R::WorkMode &r) const
+    {
+        return r.active() ? DataExchange::ReadDataFormat : DataExchange::ReadPassiveAddress;
+    }
+    qint16 operator()(const R::DataFormat &r) const
+    {
+        return r.format() ? DataExchange::SequenceEnd : qint16(DataExchange::ReadTarget);
+    }
+    qint16 operator()(const R::TransparentMode &r) const
+    {
+        return r.mode1() ? DataExchange::SequenceEnd : qint16(DataExchange::ReadAddressParams);
+    }
+    qint16 operator()(const R::AddressParams &) const { return DataExchange::SequenceEnd; }
+    qint16 operator()(const R::RestartCount &) const { return DataExchange::ReadPowerSaving; }
+    qint16 operator()(const R::PowerSaving &r) const
+    {
+        return r.on() ? DataExchange::ReadWakeDelays : DataExchange::ReadWorkMode;
+    }
+    qint16 operator()(const R::WakeDelays &) const { return DataExchange::ReadWakeMode; }
+    qint16 operator()(const R::WakeMode &) const { return DataExchange::ReadWorkMode; }
+    template <class T> qint16 operator()(const T &) const { return -1; }
+};
+
+struct TakeInto {
+    DataSettings &s;
+    void operator()(const R::Version &r) { s.version = r; }
+    void operator()(const R::Address &r) { (r.identity ? s.identity : s.target) = r; }
+    void operator()(const R::PassiveAddress &r) { s.passiveAddress = r; }
+    void operator()(const R::Heartbeat &r) { s.heartbeat = r; }
+    void operator()(const R::RestartCount &r) { s.restarts = r; }
+    void operator()(const R::PowerSaving &r) { s.powerSaving = r; }
+    void operator()(const R::WakeDelays &r) { s.wakeDelays = r; }
+    void operator()(const R::WakeMode &r) { s.wakeMode = r; }
+    void operator()(const R::WorkMode &r) { s.workMode = r; }
+    void operator()(const R::DataFormat &r) { s.dataFormat = r; }
+    void operator()(const R::TransparentMode &r) { s.transparentMode = r; }
+    void operator()(const R::AddressParams &r) { s.addressParams = r; }
+    void operator()(const R::BaudAnswer &r) { s.baud = r; }
+    template <class T> void operator()(const T &) {}
+};
+
+bool isParameterReply(const DataReplyValue &reply)
+{
+    return !std::holds_alternative<R::PassiveAck>(reply) &&
+           !std::holds_alternative<R::PassiveRefused>(reply) &&
+           !std::holds_alternative<R::MemoryState>(reply) &&
+           !std::holds_alternative<R::SendResult>(reply) &&
+           !std::holds_alternative<R::ReceivedData>(reply);
+}
+
+} // namespace
+
+void DataSettings::take(const DataReplyValue &reply)
+{
+    std::visit(TakeInto{*this}, reply);
+}
+
+bool WorkModeChoice::complete() const
+{
+    if (workMode == 1 && dataFormat == 0)
+        return false;
+    if (dataFormat == 2 && transparent == 0)
+        return false;
+    if (transparent == 2 && (!addressComplete || addressType == 0))
+        return false;
+    return true;
+}
+
+QByteArray DataExchange::readFrame(qint16 step)
+{
+    if (step < 0 || step > ReadWakeMode)
+        return {};
+    return F::ReadFrame(ReadCodes[step]);
+}
+
+qint16 DataExchange::nextReadStep(const DataReplyValue &reply)
+{
+    return std::visit(NextStep{}, reply);
+}
+
+WriteTick DataExchange::workModeTick(qint16 step, const WorkModeChoice &c)
+{
+    WriteTick tick;
+    switch (step) {
+    case 0:
+        if (c.workMode != 0)
+            tick.frame = F::WorkMode(c.workMode == 1);
+        tick.next = 1;
+        break;
+    case 1:
+        // With no format chosen (passive mode, where the box is off) the write ends here.
+        if (c.dataFormat != 0)
+            tick.frame = F::DataFormat(c.dataFormat == 1);
+        tick.next = c.dataFormat == 2 ? 2 : SequenceEnd;
+        break;
+    case 2:
+        if (c.transparent != 0)
+            tick.frame = F::TransparentMode(c.transparent == 1);
+        tick.next = c.transparent == 2 ? 3 : SequenceEnd;
+        break;
+    case 3:
+        tick.frame = F::AddressParams(c.start, c.length, c.groupMaximum,
+                                      quint8(c.addressType == 0 ? 3 : c.addressType - 1));
+        tick.next = SequenceEnd;
+        break;
+    default:
+        tick.finished = true;
+        break;
+    }
+    return tick;
+}
+
+WriteTick DataExchange::powerSavingTick(qint16 step, const PowerSavingChoice &c)
+{
+    WriteTick tick;
+    switch (step) {
+    case 0:
+        tick.frame = F::PowerSaving(c.on);
+        tick.next = c.on ? 1 : SequenceEnd;
+        break;
+    case 1:
+        tick.frame = F::WakeMode(c.mode2);
+        tick.next = 2;
+        break;
+    case 2:
+        tick.frame = F::WakeDelays(c.idleMs, c.dataMs);
+        tick.next = SequenceEnd;
+        break;
+    default:
+        tick.finished = true;
+        break;
+    }
+    return tick;
+}
+
+DataExchange::DataExchange(SerialLink &link, QObject *parent)
+    : QObject(parent), m_link(link), m_parser(link, this)
+{
+    const struct {
+        QTimer *timer;
+        const char *name;
+        int interval;
+    } timers[] = {
+        {&ReadTimer, "ReadTimer", 100},          {&WorkModeTimer, "WorkModeTimer", 100},
+        {&HeartbeatTimer, "HeartbeatTimer", 50}, {&PowerSavingTimer, "PowerSavingTimer", 100},
+        {&ReplaceTimer, "ReplaceTimer", 100},    {&ResendTimer, "ResendTimer", 100}};
+    for (const auto &t : timers) {
+        t.timer->setParent(this);
+        t.timer->setObjectName(QLatin1String(t.name));
+        t.timer->setInterval(t.interval);
+    }
+    ReplaceTimer.setSingleShot(true);
+    ResendTimer.setSingleShot(true);
+    connect(&ReadTimer, &QTimer::timeout, this, &DataExchange::readTick);
+    connect(&WorkModeTimer, &QTimer::timeout, this, &DataExchange::workModeTickNow);
+    connect(&HeartbeatTimer, &QTimer::timeout, this, &DataExchange::heartbeatTickNow);
+    connect(&PowerSavingTimer, &QTimer::timeout, this, &DataExchange::powerSavingTickNow);
+    connect(&ReplaceTimer, &QTimer::timeout, this, [this] { sendIdentity(true); });
+    connect(&ResendTimer, &QTimer::timeout, this, [this] {
+        if (m_identityPending)
+            sendIdentity(false);
+    });
+    m_parser.setReplyHandler([this](const DataReplyValue &reply) { onReply(reply); });
+    connect(&m_link, &SerialLink::deviceLost, this, [this] {
+        m_parser.reset();
+        stopAll();
+    });
+}
+
+void DataExchange::setModuleForm(quint8 workForm, quint8 transferMode)
+{
+    m_workForm = workForm;
+    m_transferMode = transferMode;
+    m_parser.setModuleForm(workForm, transferMode);
+}
+
+bool DataExchange::busy() const
+{
+    return ReadTimer.isActive() || WorkModeTimer.isActive() || HeartbeatTimer.isActive() ||
+           PowerSavingTimer.isActive();
+}
+
+void DataExchange::updateMachine()
+{
+    m_parser.setParameterMachine(busy() || m_identityPending || m_identityWatch || m_echoDue);
+}
+
+bool DataExchange::ensureOpen()
+{
+    if (m_link.isOpen())
+        return true;
+    return OpenPortOrReport(m_link);
+}
+
+void DataExchange::write(const QByteArray &frame, bool data)
+{
+    m_link.write(frame);
+    Q_EMIT frameSent(frame, data);
+}
+
+void DataExchange::onReply(const DataReplyValue &reply)
+{
+    m_settings.take(reply);
+    if (const auto *w = std::get_if<R::WorkMode>(&reply)) {
+        WorkFormFlag = w->value;
+        setModuleForm(w->value, m_transferMode);
+    } else if (const auto *f = std::get_if<R::DataFormat>(&reply)) {
+        TransferModeFlag = f->value;
+        setModuleForm(m_workForm, f->value);
+    }
+    if (ReadTimer.isActive()) {
+        const qint16 next = nextReadStep(reply);
+        if (next >= 0)
+            m_readStep = next;
+    }
+    if (isParameterReply(reply))
+        m_echoDue = false;
+
+    bool outcome = false;
+    bool late = !m_identityPending;
+    IdentityOutcome kind = IdentityOutcome::Set;
+    if (const auto *n = std::get_if<R::Notice>(&reply)) {
+        if (n->value == 3 && m_identityPending)
+            ResendTimer.start();
+    } else if (const auto *s = std::get_if<R::IdentityStatus>(&reply)) {
+        outcome = true;
+        switch (s->status) {
+        case 250:
+            kind = IdentityOutcome::Set;
+            break;
+        case 252:
+            kind = IdentityOutcome::Refused;
+            break;
+        case 8:
+            kind = IdentityOutcome::Taken;
+            break;
+        case 10:
+            kind = IdentityOutcome::NotOnline;
+            break;
+        default:
+            outcome = false; // nothing is shown for any other status
+            break;
+        }
+        if (outcome && kind != IdentityOutcome::Taken)
+            m_identityPending = m_identityWatch = false;
+    }
+    updateMachine();
+    Q_EMIT replied(reply);
+    if (outcome)
+        Q_EMIT identityOutcome(kind, late);
+}
+
+void DataExchange::startRead()
+{
+    m_readStep = ReadIdentity;
+    ReadTimer.setInterval(100);
+    ReadTimer.start();
+    updateMachine();
+}
+
+void DataExchange::readTick()
+{
+    ReadTimer.start(400);
+    updateMachine();
+    if (m_readStep >= ReadIdentity && m_readStep <= ReadWakeMode && ensureOpen()) {
+        const qint16 step = m_readStep;
+        m_readStep = SequenceEnd; // the reply names the next step
+        write(readFrame(step));
+        return;
+    }
+    // No reply came in time, or the read reached its end: over, without a message.
+    ReadTimer.stop();
+    m_readStep = SequenceEnd;
+    updateMachine();
+    Q_EMIT sequenceFinished(Sequence::Read);
+}
+
+void DataExchange::startWorkModeWrite(const WorkModeChoice &choice)
+{
+    m_workChoice = choice;
+    m_writeStep = 0;
+    WorkModeTimer.setInterval(100);
+    WorkModeTimer.start();
+    updateMachine();
+}
+
+void DataExchange::workModeTickNow()
+{
+    WorkModeTimer.start(1000);
+    const WriteTick tick = workModeTick(m_writeStep, m_workChoice);
+    if (tick.finished || !ensureOpen()) {
+        WorkModeTimer.stop();
+        m_writeStep = SequenceEnd;
+        updateMachine();
+        Q_EMIT sequenceFinished(Sequence::WorkMode);
+        return;
+    }
+    if (!tick.frame.isEmpty())
+        write(tick.frame);
+    m_writeStep = tick.next;
+}
+
+void DataExchange::startHeartbeatWrite(quint16 seconds, quint8 restarts)
+{
+    m_heartbeat = seconds;
+    m_restarts = restarts;
+    m_writeStep = 0;
+    HeartbeatTimer.setInterval(50);
+    HeartbeatTimer.start();
+    updateMachine();
+}
+
+void DataExchange::heartbeatTickNow()
+{
+    HeartbeatTimer.start(1000);
+    if (m_writeStep > 1 || !ensureOpen()) {
+        HeartbeatTimer.stop();
+        m_writeStep = SequenceEnd;
+        updateMachine();
+        Q_EMIT sequenceFinished(Sequence::Heartbeat);
+        return;
+    }
+    write(m_writeStep == 0 ? F::Heartbeat(m_heartbeat) : F::RestartCount(m_restarts));
+    ++m_writeStep;
+}
+
+void DataExchange::startPowerSavingWrite(const PowerSavingChoice &choice)
+{
+    m_powerChoice = choice;
+    m_writeStep = 0;
+    PowerSavingTimer.setInterval(100);
+    PowerSavingTimer.start();
+    updateMachine();
+}
+
+void DataExchange::powerSavingTickNow()
+{
+    PowerSavingTimer.start(1000);
+    const WriteTick tick = powerSavingTick(m_writeStep, m_powerChoice);
+    if (tick.finished || !ensureOpen()) {
+        PowerSavingTimer.stop();
+        m_writeStep = SequenceEnd;
+        updateMachine();
+        Q_EMIT sequenceFinished(Sequence::PowerSaving);
+        return;
+    }
+    if (!tick.frame.isEmpty())
+        write(tick.frame);
+    m_writeStep = tick.next;
+}
+
+void DataExchange::stopAll()
+{
+    const struct {
+        QTimer *timer;
+        Sequence sequence;
+    } running[] = {{&ReadTimer, Sequence::Read},
+                   {&WorkModeTimer, Sequence::WorkMode},
+                   {&HeartbeatTimer, Sequence::Heartbeat},
+                   {&PowerSavingTimer, Sequence::PowerSaving}};
+    ReplaceTimer.stop();
+    ResendTimer.stop();
+    for (const auto &r : running) {
+        if (r.timer->isActive()) {
+            r.timer->stop();
+            Q_EMIT sequenceFinished(r.sequence);
+        }
+    }
+    m_readStep = m_writeStep = SequenceEnd;
+    updateMachine();
+}
+
+QByteArray DataExchange::writeParameter(const QByteArray &frame)
+{
+    if (!ensureOpen())
+        return {};
+    m_echoDue = true;
+    updateMachine();
+    write(frame);
+    return frame;
+}
+
+QByteArray DataExchange::writeIdentity(const QString &project, const QString &station)
+{
+    m_project = project;
+    m_station = station;
+    m_identityPending = m_identityWatch = true;
+    updateMachine();
+    if (!ensureOpen()) {
+        m_identityPending = false;
+        updateMachine();
+        return {};
+    }
+    const QByteArray frame = F::IdentityAddress(project, station, false);
+    write(frame);
+    return frame;
+}
+
+void DataExchange::sendIdentity(bool replace)
+{
+    if (!m_identityPending || !ensureOpen())
+        return;
+    write(F::IdentityAddress(m_project, m_station, replace));
+}
+
+void DataExchange::replaceIdentity()
+{
+    if (m_identityPending)
+        ReplaceTimer.start();
+}
+
+void DataExchange::abandonIdentityWrite()
+{
+    m_identityPending = false;
+    ReplaceTimer.stop();
+    ResendTimer.stop();
+    updateMachine();
+}
+
+QByteArray DataExchange::poll(const QByteArray &moduleAddress)
+{
+    if (!ensureOpen())
+        return {};
+    m_echoDue = m_identityWatch = false;
+    updateMachine();
+    m_parser.expectAnswerTo(DataReplyParser::Request::Poll);
+    const QByteArray frame = F::PollFrame(moduleAddress);
+    write(frame);
+    return frame;
+}
+
+QByteArray DataExchange::checkMemory(const QByteArray &moduleAddress)
+{
+    if (!ensureOpen())
+        return {};
+    m_echoDue = m_identityWatch = false;
+    updateMachine();
+    m_parser.expectAnswerTo(DataReplyParser::Request::EmptyCheck);
+    const QByteArray frame = F::EmptyCheckFrame(moduleAddress);
+    write(frame);
+    return frame;
+}
+
+QByteArray DataExchange::sendData(const QByteArray &moduleAddress, const QByteArray &receiver,
+                                  const QByteArray &data)
+{
+    if (!ensureOpen())
+        return {};
+    m_echoDue = m_identityWatch = false;
+    updateMachine();
+    QByteArray frame;
+    if (m_workForm == 0)
+        frame = F::PassiveDataFrame(moduleAddress, m_transferMode != 0, receiver, data);
+    else if (m_transferMode != 0)
+        frame = F::FormatDataFrame(receiver, data);
+    else
+        frame = data;
+    m_parser.expectAnswerTo(DataReplyParser::Request::Send);
+    write(frame, true);
+    return frame;
+}

@@ -1,0 +1,183 @@
+// The VX8 window and the data-module window on a memory line with the virtual module: captions
+// and pages, dependent controls, scroll bars, key filters for typed and pasted text, the
+// baud write, the identity wait that times out, and the VX8 option and "进入" rules.
+
+#include "app/AppWindows.h"
+#include "connect/ui/frmVX8.h"
+#include "core/Module1.h"
+#include "core/SerialLink.h"
+#include "core/ui/Form10.h"
+#include "core/ui/WindowRegistry.h"
+#include "data/ui/frmZ42COM.h"
+#include "sim/SimAttach.h"
+#include "sim/Vx8ModuleSim.h"
+#include "support/AlarmTestKit.h"
+#include "support/TestSupport.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+class TestFrmZ42COM : public QObject
+{
+    Q_OBJECT
+    MemorySerialBackend *line = nullptr;
+
+    template <class T = QWidget> T *c(QWidget *w, const char *name)
+    {
+        return w->findChild<T *>(QLatin1String(name));
+    }
+    frmZ42COM *open(int startOnData, std::array<bool, 5> flags)
+    {
+        StartOnDataTab = quint8(startOnData);
+        ModeChoiceFlags = flags;
+        return Windows::get<frmZ42COM>();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        line = ResetWorld(true);
+        RegisterWindows();
+    }
+    void cleanup() { Windows::unloadAll(); }
+
+    void captionsAndPages_data()
+    {
+        QTest::addColumn<int>("startOnData");
+        QTest::addColumn<int>("flag");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("pages"); // page shown at opening, then after asking for 2, 3
+        QTest::newRow("data communication") << 1 << 2 << "VX8K--其它参数设置"
+                                            << "0 1 1";
+        QTest::newRow("address setting") << 0 << 0 << "VX8K--身份地址设置"
+                                         << "2 2 2";
+    }
+    void captionsAndPages()
+    {
+        QFETCH(int, startOnData);
+        QFETCH(int, flag);
+        std::array<bool, 5> flags{};
+        flags[size_t(flag)] = true;
+        frmZ42COM *w = open(startOnData, flags);
+        QTEST(w->windowTitle(), "caption");
+        auto *tabs = c<QTabWidget>(w, "SSTab1");
+        QStringList pages{QString::number(tabs->currentIndex())};
+        for (int page : {1, 2}) {
+            tabs->setCurrentIndex(page);
+            pages << QString::number(tabs->currentIndex());
+        }
+        QTEST(pages.join(' '), "pages");
+        QVERIFY(ProtocolId == ProtocolDataModule && w->Timer1.isActive());
+    }
+
+    void dependentControlsAndScrollBars()
+    {
+        MessageRecorder messages;
+        frmZ42COM *w = open(1, {});
+        auto enabled = [&] {
+            QString bits;
+            for (const char *name : {"Combo2", "Combo3", "Combo4", "Text5", "VScroll4"})
+                bits += c(w, name)->isEnabled() ? '1' : '0';
+            return bits;
+        };
+        QStringList states{enabled()};
+        for (const char *combo : {"Combo1", "Combo2", "Combo3"}) {
+            c<QComboBox>(w, combo)->setCurrentIndex(combo[5] == '1' ? 1 : 2);
+            states << enabled();
+        }
+        QCOMPARE(states.join(' '), "00000 10000 11000 11111");
+        c<QScrollBar>(w, "VScroll3")->setValue(-7);
+        QCOMPARE(c<QLineEdit>(w, "Text5")->text(), QStringLiteral("7"));
+        c<QScrollBar>(w, "VScroll4")->setValue(-3); // type still "无"
+        QVERIFY(messages.texts().size() == 1 && c<QLineEdit>(w, "Text6")->text().isEmpty());
+        c<QComboBox>(w, "Combo4")->setCurrentIndex(2);
+        c<QScrollBar>(w, "VScroll4")->setValue(-3);
+        QCOMPARE(c<QLineEdit>(w, "Text6")->text(), QStringLiteral("3"));
+        c<QComboBox>(w, "Combo1")->setCurrentIndex(2); // passive: the chain goes off
+        QCOMPARE(enabled(), "00000");
+        // "方式2" without the group maximum: incomplete, nothing sent.
+        c<QComboBox>(w, "Combo1")->setCurrentIndex(1);
+        w->command1(10)->click();
+        QCOMPARE(messages.texts().last(), QStringLiteral("模块设置时参数不全"));
+        QVERIFY(!w->exchange().WorkModeTimer.isActive());
+    }
+
+    // Typed, pasted and dropped text arrive as edits: the filters keep digits only.
+    void keyFilters()
+    {
+        frmZ42COM *w = open(1, {});
+        auto *heartbeat = c<QLineEdit>(w, "Text4");
+        heartbeat->clear();
+        QTest::keyClicks(heartbeat, "3a0 0");
+        QCOMPARE(heartbeat->text(), QStringLiteral("300"));
+        heartbeat->insert(QStringLiteral("x6")); // as a paste inserts
+        QCOMPARE(heartbeat->text(), QStringLiteral("3006"));
+    }
+
+    void baudAndHeartbeatChecks()
+    {
+        MessageRecorder messages;
+        Vx8ModuleSim module;
+        AttachVx8Sim(line, &module);
+        frmZ42COM *w = open(1, {});
+        c<QComboBox>(w, "Combo7")->setCurrentText("115200bps");
+        line->takeWritten();
+        w->set_baud();
+        QCOMPARE(line->takeWritten(), hex("1A2A3A4A5A6A7A8A F2 01 0B"));
+        QTRY_COMPARE(c<QLabel>(w, "Label4")->text(), QStringLiteral("115200bps"));
+        c<QLineEdit>(w, "Text4")->setText("40000"); // more than the field accepts
+        c<QLineEdit>(w, "Text10")->setText("3");
+        w->command1(2)->click();
+        QVERIFY(messages.texts().size() == 1 && !w->exchange().HeartbeatTimer.isActive());
+    }
+
+    // Form10's time-out ends the identity write: a later notice 3 sends nothing, a later outcome
+    // is logged, not shown.
+    void identityWaitTimesOut()
+    {
+        MessageRecorder messages;
+        frmZ42COM *w = open(0, {true, false, false, false, false});
+        c<QLineEdit>(w, "Text2")->setText("1");
+        c<QLineEdit>(w, "Text3")->setText("012");
+        line->takeWritten();
+        w->set_slave();
+        QCOMPARE(line->takeWritten(), hex("1A2A3A4A5A6A7A8A F4 01 10 12"));
+        auto *wait = Windows::findTyped<Form10>();
+        QVERIFY(wait && wait->isVisible());
+        for (int tick = 0; tick < Form10::TimeoutTicks; ++tick)
+            wait->onTimer1();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w->exchange().identityWritePending());
+        line->inject(hex("1A2A3A4A5A6A7A8A FD 03"));
+        QTest::qWait(150);
+        QVERIFY(line->takeWritten().isEmpty());
+        line->inject(hex("1A2A3A4A5A6A7A8A F4 FA"));
+        QTRY_VERIFY2(c<QPlainTextEdit>(w, "Text1_3")->toPlainText().contains("设置成功"),
+                     qPrintable(c<QPlainTextEdit>(w, "Text1_3")->toPlainText()));
+        QCOMPARE(messages.texts(), QStringList{"连接超时，可能是网络忙。请少后再试"});
+    }
+
+    void vx8OptionsAndEnter()
+    {
+        MessageRecorder messages;
+        auto *vx8 = Windows::get<frmVX8>();
+        QVERIFY(!c(vx8, "Option1")->isEnabled() && !c(vx8, "Command1_2")->isEnabled());
+        ModuleInfo = hex("01 00 80");
+        vx8->identified();
+        QVERIFY(c<QRadioButton>(vx8, "Option1")->isChecked());
+        line->takeWritten();
+        c<QRadioButton>(vx8, "Option1")->click(); // already in data communication
+        QVERIFY(line->takeWritten().isEmpty());
+        vx8->resetIdentity();
+        c<QRadioButton>(vx8, "Option2")->setChecked(true); // selected, but not enabled
+        vx8->command1(2)->click();                         // no usable option: the window stays
+        QVERIFY(Windows::isLoaded(QStringLiteral("frmVX8")));
+        c(vx8, "Option2")->setEnabled(true);
+        vx8->command1(2)->click();
+        QVERIFY(!Windows::isLoaded(QStringLiteral("frmVX8")));
+        QVERIFY(StartOnDataTab == 0 && Windows::isLoaded(QStringLiteral("frmZ42COM")));
+    }
+};
+
+QTEST_MAIN(TestFrmZ42COM)
+#include "tst_frmz42com.moc"
