@@ -18,6 +18,8 @@ TrafficNamer::Family FamilyOf(qint16 protocolId)
     case ProtocolAlarm:
     case ProtocolAlarmWindowLoading:
         return TrafficNamer::Family::Alarm;
+    case ProtocolDataModule:
+        return TrafficNamer::Family::Data;
     default:
         return TrafficNamer::Family::Other;
     }

@@ -48,6 +48,14 @@ int ConnectValueBytes(quint8 code)
     }
 }
 
+// "F8 work-form 00 passive": the kind is the code and the name, the fields the rest.
+void describeRow(TrafficRow &row, const QString &text)
+{
+    const int second = int(text.indexOf(QLatin1Char(' '), text.indexOf(QLatin1Char(' ')) + 1));
+    row.kind = second < 0 ? text : text.left(second);
+    row.fields = second < 0 ? QString() : text.mid(second + 1);
+}
+
 QString Spaced(const QByteArray &bytes)
 {
     QString text = BytesToHexColon(bytes);
@@ -66,9 +74,11 @@ QByteArray TrafficNamer::Buffer::readBytes(int n)
     return out;
 }
 
-TrafficNamer::TrafficNamer(QObject *parent) : QObject(parent), m_parser(m_buffer, this)
+TrafficNamer::TrafficNamer(QObject *parent)
+    : QObject(parent), m_parser(m_buffer, this), m_dataParser(m_buffer, this)
 {
     m_parser.setReplyHandler([this](const AlarmReplyValue &reply) { onReply(reply); });
+    m_dataParser.setReplyHandler([this](const DataReplyValue &reply) { onDataReply(reply); });
     restart();
 }
 
@@ -79,6 +89,8 @@ void TrafficNamer::restart()
     m_buffer.consumed.clear();
     m_parser.setFrameMachine(true);
     m_parser.reset();
+    m_dataParser.setParameterMachine(true);
+    m_dataParser.reset();
     m_connectFrame.clear();
     m_connectLength = -1;
 }
@@ -136,6 +148,8 @@ void TrafficNamer::sent(const QByteArray &bytes, Family family)
     nameRequest(bytes, &row.kind, &row.fields);
     if (family == Family::Alarm)
         tellParser(bytes);
+    else if (family == Family::Data)
+        tellDataParser(bytes);
     emitRow(row);
 }
 
@@ -175,6 +189,24 @@ void TrafficNamer::tellParser(const QByteArray &frame)
     }
 }
 
+// The data module's parser reads parameter replies after a preamble frame and the data frames
+// of the data exchange after "$" frames (passive) or plain data (active).
+void TrafficNamer::tellDataParser(const QByteArray &frame)
+{
+    const bool parameters = frame.startsWith(FramePreamble);
+    m_dataParser.setParameterMachine(parameters);
+    if (parameters)
+        return;
+    m_dataParser.reset();
+    using Request = DataReplyParser::Request;
+    if (frame.size() == 5 && frame.at(0) == '$' && frame.at(3) == 'R')
+        m_dataParser.expectAnswerTo(Request::Poll);
+    else if (frame.size() == 7 && frame.at(0) == '$' && frame.at(4) == 0 && frame.at(5) == 0)
+        m_dataParser.expectAnswerTo(Request::EmptyCheck);
+    else
+        m_dataParser.expectAnswerTo(Request::Send);
+}
+
 void TrafficNamer::received(const QByteArray &bytes, Family family)
 {
     if (family == Family::Other) {
@@ -182,21 +214,23 @@ void TrafficNamer::received(const QByteArray &bytes, Family family)
         return;
     }
     for (const char byte : bytes)
-        family == Family::Alarm ? receivedAlarm(byte) : receivedConnect(byte);
+        family == Family::Connect ? receivedConnect(byte) : receivedFramed(byte, family);
 }
 
 // One byte at a time, so that a reply and the junk before it become rows of their own.
-void TrafficNamer::receivedAlarm(char byte)
+void TrafficNamer::receivedFramed(char byte, Family family)
 {
     m_buffer.data.append(byte);
     m_replied = false;
-    m_parser.parse();
+    const bool alarm = family == Family::Alarm;
+    alarm ? m_parser.parse() : m_dataParser.parse();
     if (m_replied)
         return;
-    if (m_parser.step() == 0 && !m_buffer.consumed.isEmpty()) {
+    const qint16 step = alarm ? m_parser.step() : m_dataParser.step();
+    if (step == 0 && !m_buffer.consumed.isEmpty()) {
         // Back at the start without a reply: what was read belongs to no frame.
         addToRun(std::exchange(m_buffer.consumed, QByteArray()), QStringLiteral("no frame"), true);
-    } else if (m_runOpen && m_run.junk && m_parser.step() != 0) {
+    } else if (m_runOpen && m_run.junk && step != 0) {
         flush(); // a frame begins
     }
 }
@@ -250,10 +284,7 @@ void TrafficNamer::onReply(const AlarmReplyValue &reply)
     flush();
     TrafficRow row;
     row.bytes = bytes;
-    const QString text = describe(reply);
-    const int second = int(text.indexOf(QLatin1Char(' '), text.indexOf(QLatin1Char(' ')) + 1));
-    row.kind = second < 0 ? text : text.left(second);
-    row.fields = second < 0 ? QString() : text.mid(second + 1);
+    describeRow(row, describe(reply));
     auto verdict = [&row](bool ok, quint8 checksum, quint8 expected) {
         row.check = ok ? TrafficRow::Check::Correct : TrafficRow::Check::Wrong;
         row.checksum = checksum;
@@ -265,6 +296,27 @@ void TrafficNamer::onReply(const AlarmReplyValue &reply)
         verdict(r->checksumOk, r->checksum, r->expected);
     else if (const auto *r = std::get_if<R::PhoneTable>(&reply); r && !r->empty())
         verdict(r->checksumOk, r->checksum, r->expected);
+    emitRow(row);
+}
+
+void TrafficNamer::onDataReply(const DataReplyValue &reply)
+{
+    m_replied = true;
+    // The form the data frames follow, as the exchange learns it.
+    if (const auto *w = std::get_if<DataReply::WorkMode>(&reply))
+        m_dataForm[0] = w->value;
+    else if (const auto *f = std::get_if<DataReply::DataFormat>(&reply))
+        m_dataForm[1] = f->value;
+    m_dataParser.setModuleForm(m_dataForm[0], m_dataForm[1]);
+    QByteArray bytes = std::exchange(m_buffer.consumed, QByteArray());
+    if (const qsizetype start = bytes.indexOf(FramePreamble); start > 0) {
+        addToRun(bytes.left(start), QStringLiteral("no frame"), true);
+        bytes.remove(0, start);
+    }
+    flush();
+    TrafficRow row;
+    row.bytes = bytes;
+    describeRow(row, describe(reply));
     emitRow(row);
 }
 

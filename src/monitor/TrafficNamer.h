@@ -8,6 +8,7 @@
 
 #include "alarm/AlarmReplyParser.h"
 #include "core/ByteSource.h"
+#include "data/DataReplyParser.h"
 #include "monitor/TrafficRow.h"
 
 #include <QObject>
@@ -17,9 +18,9 @@ class TrafficNamer : public QObject
 {
     Q_OBJECT
 public:
-    // Which parser reads the line: the connect-time one, the alarm module's, or one the monitor
-    // does not know (its bytes are shown unnamed).
-    enum class Family { Connect, Alarm, Other };
+    // Which parser reads the line: the connect-time one, the alarm module's, the data module's,
+    // or one the monitor does not know (its bytes are shown unnamed).
+    enum class Family { Connect, Alarm, Data, Other };
     // Runs of bytes that are no frame (and message data) are gathered up to this many per row.
     static constexpr int LongestRun = 256;
 
@@ -50,17 +51,21 @@ private:
         QByteArray consumed; // what the parser has read since the last row
     };
 
-    void receivedAlarm(char byte);
+    void receivedFramed(char byte, Family family);
     void receivedConnect(char byte);
     void onReply(const AlarmReplyValue &reply);
+    void onDataReply(const DataReplyValue &reply);
     void emitRow(TrafficRow &row);
     // Adds bytes to the open run of kind (junk or message data), handing on a full run.
     void addToRun(const QByteArray &bytes, const QString &kind, bool junk);
     void tellParser(const QByteArray &frame);
+    void tellDataParser(const QByteArray &frame);
 
     RowHandler m_handler;
     Buffer m_buffer;
     AlarmReplyParser m_parser;
+    DataReplyParser m_dataParser;
+    quint8 m_dataForm[2] = {0, 0}; // the data module's work form and transmission mode
     bool m_replied = false;
     TrafficRow m_run; // bytes with no frame, or message data, still being gathered
     bool m_runOpen = false;

@@ -60,6 +60,10 @@ private Q_SLOTS:
             << QStringList{"接收|FD init-done|01 00 00||" P "FD 01 00 00",
                            "接收|no frame|1 bytes|不属于任何帧|55",
                            "接收|D1 net-mode|00 02||" P "D1 00 02"};
+        QTest::newRow("the data module behind the VX8 module")
+            << int(TrafficNamer::Family::Data) << QStringList{"< 00 " P "F6 03 01 2C"}
+            << QStringList{"接收|no frame|1 bytes|不属于任何帧|00",
+                           "接收|F6 heartbeat|300秒||" P "F6 03 01 2C"};
         QTest::newRow("a module the monitor does not know")
             << int(TrafficNamer::Family::Other) << QStringList{"< F0 01 02"}
             << QStringList{"接收|unnamed|3 bytes||F0 01 02"};
