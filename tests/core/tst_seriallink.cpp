@@ -356,7 +356,7 @@ private Q_SLOTS:
         QVERIFY(!PortMap::setOverride(QStringLiteral("COM2")));
         PortMap::set(3, QLatin1String(RoutingBackend::VirtualPath));
         QCOMPARE(PortMap::path(2) + PortMap::path(8), "/dev/pts/7/tmp/x");
-        QCOMPARE(PortMap::describe(3), QStringLiteral("COM3 → 内置虚拟模块"));
+        QCOMPARE(PortMap::describe(3), QStringLiteral("COM3 → 内置虚拟报警模块"));
         PortMap::clear();
         // The virtual path opens the in-memory line, any other the device.
         RoutingBackend routing;

@@ -102,7 +102,9 @@ QString PortMap::describe(int portNumber)
     if (device.isEmpty())
         return name + QStringLiteral(" → （无设备）");
     if (device == QLatin1String(RoutingBackend::VirtualPath))
-        return name + QStringLiteral(" → 内置虚拟模块");
+        return name + QStringLiteral(" → 内置虚拟报警模块");
+    if (device == QLatin1String(RoutingBackend::VirtualVx8Path))
+        return name + QStringLiteral(" → 内置虚拟VX8模块");
     return name + QStringLiteral(" → ") + device;
 }
 
