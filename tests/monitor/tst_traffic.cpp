@@ -8,6 +8,7 @@
 #include "monitor/TrafficNamer.h"
 #include "support/AlarmTestKit.h"
 
+#include <QAbstractItemModelTester>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -109,6 +110,9 @@ private Q_SLOTS:
     void boundAndPause()
     {
         TrafficModel model(3);
+        // Checks every row signal against the rows the model then reports.
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         auto add = [&model](int n) {
             TrafficRow r;
             r.kind = QString::number(n);
