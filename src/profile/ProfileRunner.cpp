@@ -399,10 +399,10 @@ void ProfileRunner::compare(const Profile::ModuleProfile &wanted)
         finish(Result::Differs, QString(), differences);
 }
 
-void ProfileRunner::finish(Result result, const QString &where,
-                           const QList<Profile::Difference> &differences)
+void ProfileRunner::finish(Result result, QString where, QList<Profile::Difference> differences)
 {
+    // By value: where is often the text of the request that stop() is about to drop.
     stop();
     m_then = nullptr;
-    Q_EMIT finished(Outcome{result, where, differences});
+    Q_EMIT finished(Outcome{result, std::move(where), std::move(differences)});
 }

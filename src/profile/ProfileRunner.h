@@ -73,8 +73,8 @@ private:
     void onReply(const AlarmReplyValue &reply);
     void onAnswerTimeout();
     void compare(const Profile::ModuleProfile &wanted);
-    void finish(Result result, const QString &where = QString(),
-                const QList<Profile::Difference> &differences = {});
+    void finish(Result result, QString where = QString(),
+                QList<Profile::Difference> differences = {});
     QList<Request> featureReads();
 
     AlarmExchange &m_exchange;

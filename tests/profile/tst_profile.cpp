@@ -67,22 +67,6 @@ QJsonObject base()
             {"phone_table", QJsonArray{"13800138000", "15912345678"}}};
 }
 
-// Sets the value at a dotted path ("inputs.3.repeat_seconds"); numbers index arrays.
-QJsonValue patched(const QJsonValue &node, QStringList path, const QJsonValue &value)
-{
-    if (path.isEmpty())
-        return value;
-    const QString key = path.takeFirst();
-    if (node.isArray()) {
-        QJsonArray a = node.toArray();
-        a[key.toInt()] = patched(a.at(key.toInt()), path, value);
-        return a;
-    }
-    QJsonObject o = node.toObject();
-    o[key] = patched(o.value(key), path, value);
-    return o;
-}
-
 Profile::ModuleProfile load(const QJsonObject &json)
 {
     Profile::ModuleProfile p;
