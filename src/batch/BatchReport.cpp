@@ -145,9 +145,10 @@ QJsonObject RecordJson(const BatchRecord &r)
 {
     QJsonArray differences;
     for (const Profile::Difference &d : r.differences)
-        differences.append(QJsonObject{{QStringLiteral("field"), d.path},
-                                       {QStringLiteral("module"), d.moduleValue},
-                                       {QStringLiteral("profile"), d.profileValue}});
+        differences.append(QJsonObject{
+            {QStringLiteral("field"), d.path},
+            {QStringLiteral("module"), d.reported ? QJsonValue(d.moduleValue) : QJsonValue()},
+            {QStringLiteral("profile"), d.profileValue}});
     return {{QStringLiteral("time"), r.time.toUTC().toString(Qt::ISODateWithMs)},
             {QStringLiteral("port"), r.port},
             {QStringLiteral("command"), r.command},

@@ -215,7 +215,10 @@ bool readParameters(Reader &r, const QJsonObject &o, Parameters *out)
     if (!r.onlyKeys(o, path, keys))
         return false;
     // Each present, non-null value is read into its field.
-    auto has = [&](const char *key) { return !o.value(QLatin1String(key)).isNull(); };
+    auto has = [&](const char *key) {
+        const QJsonValue v = o.value(QLatin1String(key));
+        return !v.isNull() && !v.isUndefined();
+    };
     auto f = [&](const char *key) { return o.value(QLatin1String(key)); };
     auto p = [&](const char *key) { return Reader::join(path, QLatin1String(key)); };
     quint8 b = 0;
@@ -612,7 +615,8 @@ QList<Difference> Diff(const ModuleProfile &module, const ModuleProfile &wanted)
     for (const Field &f : Fields(wanted)) {
         const auto it = has.constFind(f.path);
         if (it == has.constEnd() || *it != f.value)
-            out.append({f.path, it == has.constEnd() ? QString() : *it, f.value});
+            out.append(
+                {f.path, it == has.constEnd() ? QString() : *it, f.value, it != has.constEnd()});
     }
     // The phone table is wanted whole: numbers the module holds beyond it differ as well.
     if (wanted.phoneTable && module.phoneTable) {

@@ -106,12 +106,14 @@ struct Field {
 };
 QList<Field> Fields(const ModuleProfile &profile);
 
-// A field of the profile whose module value differs; moduleValue is empty when the module did
-// not report the field.
+// A field of the profile whose module value differs; reported is false when the module did not
+// report the field, and the profile value is empty for a phone number the module holds beyond
+// the profile's table.
 struct Difference {
     QString path;
     QString moduleValue;
     QString profileValue;
+    bool reported = true;
 };
 // The fields of wanted that the module (a profile of what it reported) does not hold as wanted.
 QList<Difference> Diff(const ModuleProfile &module, const ModuleProfile &wanted);

@@ -5,6 +5,7 @@
 #include "alarm/ui/AlarmFeatures.h"
 #include "alarm/ui/InputArea.h"
 #include "alarm/ui/ParamArea.h"
+#include "alarm/ui/ProfileArea.h"
 #include "alarm/ui/PhoneArea.h"
 #include "alarm/ui/RelayArea.h"
 #include "core/Dialogs.h"
@@ -112,6 +113,7 @@ frmZ41COM::frmZ41COM(QWidget *parent)
     m_relayArea = new RelayArea(this);
     m_phoneArea = new PhoneArea(this);
     new ParamArea(this);
+    new ProfileArea(this);
 }
 
 frmZ41COM::~frmZ41COM()
