@@ -69,6 +69,10 @@ public:
             *error = db.lastError().text();
             return false;
         }
+        // Asked first: PostgreSQL answers IF NOT EXISTS on an existing table with a notice that
+        // would land on stderr on every run.
+        if (db.tables().contains(QStringLiteral("batch_results")))
+            return true;
         QSqlQuery create(db);
         if (!create.exec(QStringLiteral(
                 "CREATE TABLE IF NOT EXISTS batch_results (time TEXT, port TEXT, command TEXT, "

@@ -8,6 +8,7 @@
 #include "sim/PtyServer.h"
 #include "support/AlarmTestKit.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -16,6 +17,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 
@@ -237,6 +239,69 @@ private Q_SLOTS:
                                 q.value(3).toString(), q.value(4).toString()}
                         .join('|');
         QCOMPARE(rows, (QStringList{a + "|read|read|0|", b + "|read|no-answer|3|connect"}));
+    }
+
+    // A real server from Debian's postgresql package, started here in a temporary folder (as an
+    // unprivileged user when the test runs as root, since initdb refuses root).
+    void postgresqlReport()
+    {
+        const QStringList initdb = QDir("/usr/lib/postgresql").entryList({"*"}, QDir::Dirs);
+        QString bin;
+        for (const QString &v : initdb)
+            if (QFile::exists("/usr/lib/postgresql/" + v + "/bin/initdb"))
+                bin = "/usr/lib/postgresql/" + v + "/bin/";
+        if (bin.isEmpty() || !QSqlDatabase::isDriverAvailable("QPSQL"))
+            QSKIP("PostgreSQL server (package postgresql) or Qt driver (libqt6sql6-psql) missing");
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadOther | QFile::WriteOther |
+                                              QFile::ExeOther);
+        const QString port = QString::number(20000 + QCoreApplication::applicationPid() % 20000);
+        auto pg = [&](const QString &tool, const QStringList &args) {
+            QProcess p;
+            const QStringList asUser =
+                ::geteuid() == 0 ? QStringList{"-u", "nobody", "--"} : QStringList();
+            if (asUser.isEmpty())
+                p.start(bin + tool, args);
+            else
+                p.start("runuser", asUser + QStringList{bin + tool} + args);
+            p.waitForFinished(60000);
+            return p.exitCode() == 0 ? QString() : QString::fromLocal8Bit(p.readAllStandardError());
+        };
+        const QString data = dir.filePath("data");
+        QString failed = pg("initdb", {"-D", data, "-A", "trust", "-U", "corvane", "--no-sync"});
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        failed =
+            pg("pg_ctl",
+               {"-D", data, "-w", "-l", dir.filePath("log"), "-o",
+                "-p " + port + " -k " + dir.path() + " -c listen_addresses=127.0.0.1", "start"});
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const auto stop = qScopeGuard([&] { pg("pg_ctl", {"-D", data, "-m", "fast", "stop"}); });
+
+        Module m;
+        const QString path = m.open();
+        const QString url = "postgresql://corvane@127.0.0.1:" + port + "/postgres";
+        const QString profile = profileFile(dir, {{"parameters.restart_seconds", 30}});
+        QCOMPARE(Run().exec({"verify", profile, "--port", path, "--report", url}), 1);
+        QCOMPARE(Run().exec({"write", profile, "--port", path, "--report", url}), 0);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "pg");
+            db.setHostName("127.0.0.1");
+            db.setPort(port.toInt());
+            db.setUserName("corvane");
+            db.setDatabaseName("postgres");
+            QVERIFY(db.open());
+            QSqlQuery q("SELECT command, result, exit_code, differences FROM batch_results", db);
+            QStringList rows;
+            while (q.next())
+                rows << q.value(0).toString() + "|" + q.value(1).toString() + "|" +
+                            q.value(2).toString() + "|" + q.value(3).toString();
+            QCOMPARE(rows,
+                     (QStringList{"verify|differs|1|[{\"field\":\"parameters.restart_seconds\","
+                                  "\"module\":\"60\",\"profile\":\"30\"}]",
+                                  "write|verified|0|[]"}));
+        }
+        QSqlDatabase::removeDatabase("pg");
     }
 
     void program_data()
