@@ -35,6 +35,8 @@ bool showTable(const QString &title, const QList<Profile::Difference> &rows, boo
     QDialog dialog;
     dialog.setWindowTitle(title);
     auto *layout = new QVBoxLayout(&dialog);
+    // The verdict also inside the dialog, where it cannot be missed.
+    layout->addWidget(new QLabel(title, &dialog));
     auto *table = new QTableWidget(int(rows.size()), 3, &dialog);
     table->setObjectName(QStringLiteral("ProfileTable"));
     table->setAccessibleName(title);
@@ -45,8 +47,13 @@ bool showTable(const QString &title, const QList<Profile::Difference> &rows, boo
         const Profile::Difference &d = rows.at(r);
         const QString module = d.reported ? d.moduleValue : QStringLiteral("（未读出）");
         const QString values[3] = {d.path, module, d.profileValue};
-        for (int c = 0; c < 3; ++c)
-            table->setItem(r, c, new QTableWidgetItem(values[c]));
+        for (int c = 0; c < 3; ++c) {
+            // Line breaks in the short message texts stay visible in one row.
+            QString shown = values[c];
+            table->setItem(r, c,
+                           new QTableWidgetItem(
+                               shown.replace(QLatin1String("\r\n"), QLatin1String("\\r\\n"))));
+        }
     }
     table->horizontalHeader()->setStretchLastSection(true);
     table->resizeColumnsToContents();
@@ -143,6 +150,14 @@ void ProfileArea::setBusy(bool busy)
 {
     m_save->setEnabled(!busy && m_readDone);
     m_write->setEnabled(!busy);
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    // The window's own requests wait while the profile has the line.
+    if (busy)
+        m_window->Disable_Command();
+    else
+        m_window->Enable_Command();
     takeLine(busy);
 }
 
@@ -229,5 +244,7 @@ void ProfileArea::finished(const ProfileRunner::Outcome &outcome)
                 ? QStringLiteral("写入完成，读回核对：全部一致")
                 : QStringLiteral("读回核对：%1 项不一致").arg(outcome.differences.size());
         tableViewer()(title, outcome.differences.isEmpty() ? rows : outcome.differences, false);
+        // The window's own pages show the module as it is now.
+        m_window->refresh();
     }
 }

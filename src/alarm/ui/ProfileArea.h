@@ -49,4 +49,5 @@ private:
     Phase m_phase = Phase::None;
     Profile::ModuleProfile m_wanted;
     bool m_readDone = false;
+    bool m_busy = false;
 };
