@@ -27,16 +27,16 @@ QJsonObject base()
                             {"repeat_seconds", 30},
                             {"low_text", text("门关", false)},
                             {"high_text", text("Door open", true)},
-                            {"count", 3},
-                            {"relay", 1}};
+                            {"count", 255},
+                            {"relay", 8}};
     const QJsonObject relay{{"mode", 2},
-                            {"reply", 1},
-                            {"reply_delay", 5},
-                            {"high_delay", 2},
-                            {"low_delay", 0},
+                            {"reply", 3},
+                            {"reply_delay", 255},
+                            {"high_delay", 255},
+                            {"low_delay", 255},
                             {"low_text", text("关", false)},
                             {"high_text", text("ON", true)},
-                            {"hold", 0}};
+                            {"hold", 1}};
     QJsonArray inputs, relays;
     for (int i = 0; i < 8; ++i) {
         inputs.append(input);
@@ -55,7 +55,8 @@ QJsonObject base()
         {"wake_mode", 2},
         {"wake_idle_seconds", 0.8},
         {"wake_data_seconds", 10},
-        {"address", QJsonObject{{"start", 1}, {"group_maximum", 10}, {"length", 4}, {"type", 0}}}};
+        {"address",
+         QJsonObject{{"start", 255}, {"group_maximum", 255}, {"length", 255}, {"type", 3}}}};
     return {{"format", "corvane-alarm-profile"},
             {"version", 1},
             {"name", "line-3"},
@@ -102,6 +103,8 @@ private Q_SLOTS:
                                               << "inputs[3].repeat_seconds: 0 到 2550，10 的倍数";
         QTest::newRow("trigger 4")
             << "inputs.0.trigger" << QJsonValue(4) << "inputs[0].trigger: 0 到 3";
+        QTest::newRow("relay reply 4")
+            << "relays.2.reply" << QJsonValue(4) << "relays[2].reply: 0 到 3";
         QTest::newRow("input text of 92 bytes")
             << "inputs.2.low_text.text" << QJsonValue(chinese46)
             << "inputs[2].low_text.text: 最多 90 字节（英文 90 个字符，汉字 45 个）";
