@@ -164,6 +164,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stoppedAt");
         QTest::newRow("a module that never answers") << "silent" << 3 << "no-answer"
                                                      << "connect";
+        QTest::newRow("a read-out left unanswered") << "skip-d6" << 0 << "verified"
+                                                    << "";
         QTest::newRow("a GPRS module") << "gprs" << 3 << "gprs-refused"
                                        << "connect";
         QTest::newRow("SETFAIL to a record") << "refuse" << 4 << "refused"
@@ -192,6 +194,8 @@ private Q_SLOTS:
                 mod.server.send(Preamble + QByteArray::fromHex("B403") + "SETFAIL:");
                 return false;
             }
+            if (how == "skip-d6" && mod.seen.endsWith(Preamble + "\xD6\x03"))
+                return false; // the connect goes on with the next read-out a second later
             const bool writing = mod.seen.contains(Preamble + "\xA3\x01");
             if (how == "vanish" && writing)
                 QTimer::singleShot(0, &mod.server, &PtyServer::close);
