@@ -3,6 +3,8 @@
 // with literal pieces placed at their offsets. QtCore only, so widget-free tests may use it too.
 
 #include <QByteArray>
+#include <QJsonValue>
+#include <QStringList>
 
 #include <initializer_list>
 
@@ -22,3 +24,6 @@ QByteArray frameOf(int length, std::initializer_list<FramePiece> pieces);
 
 // A zero-filled frame of length bytes that starts with the bytes of hex(head).
 QByteArray frameOf(int length, const char *head);
+
+// value set at a dotted path of a JSON document ("inputs.3.repeat_seconds"); numbers index arrays.
+QJsonValue patched(const QJsonValue &node, QStringList path, const QJsonValue &value);

@@ -6,6 +6,7 @@
 #include "alarm/ui/InputArea.h"
 #include "alarm/ui/ParamArea.h"
 #include "alarm/ui/PhoneArea.h"
+#include "alarm/ui/ProfileArea.h"
 #include "alarm/ui/RelayArea.h"
 #include "alarm/ui/TestArea.h"
 #include "core/Dialogs.h"
@@ -113,6 +114,7 @@ frmZ41COM::frmZ41COM(QWidget *parent)
     m_phoneArea = new PhoneArea(this);
     new ParamArea(this);
     m_testArea = new TestArea(this, &rTimer);
+    new ProfileArea(this);
 }
 
 frmZ41COM::~frmZ41COM()

@@ -1,0 +1,139 @@
+#include "batch/BatchJob.h"
+
+#include "core/serial/QtSerialBackend.h"
+
+QString CommandName(BatchJob::Command command)
+{
+    switch (command) {
+    case BatchJob::Command::Read:
+        return QStringLiteral("read");
+    case BatchJob::Command::Write:
+        return QStringLiteral("write");
+    case BatchJob::Command::Verify:
+        return QStringLiteral("verify");
+    }
+    return {};
+}
+
+BatchJob::BatchJob(const QString &port, qint32 baud, Command command,
+                   const std::optional<Profile::ModuleProfile> &wanted, QObject *parent)
+    : QObject(parent), m_command(command), m_wanted(wanted)
+{
+    m_record.command = CommandName(command);
+    m_record.port = port;
+    if (wanted) {
+        m_record.profileName = wanted->name;
+        m_record.profileChecksum = Profile::Checksum(*wanted);
+    }
+    m_link.setBackend(new QtSerialBackend);
+    m_link.setPortResolver([port](int) { return port; });
+    m_link.setSettings(QStringLiteral("%1,n,8,1").arg(baud));
+    m_link.setReceiveHandler([this] {
+        if (m_probe.isActive())
+            m_probe.parse();
+        else
+            m_exchange.parser().parse();
+    });
+    connect(&m_probe, &ConnectProbe::finished, this, &BatchJob::connected);
+    connect(&m_runner, &ProfileRunner::finished, this, &BatchJob::ran);
+    connect(&m_runner, &ProfileRunner::progress, this,
+            [this](const QString &where) { Q_EMIT progress(m_record.port, where); });
+    connect(&m_link, &SerialLink::deviceLost, this, [this] {
+        // While connecting; afterwards the runner reports it with the request it stopped at.
+        if (m_probe.isActive())
+            end(QStringLiteral("device-lost"), ExitLostDevice, QStringLiteral("connect"));
+    });
+}
+
+void BatchJob::start()
+{
+    QString detail;
+    const OpenResult opened = m_link.open(&detail);
+    if (opened != OpenResult::Ok) {
+        m_link.close();
+        end(QStringLiteral("port-not-opened"), ExitNoModule,
+            detail.isEmpty() ? QStringLiteral("open") : QStringLiteral("open: ") + detail);
+        return;
+    }
+    m_link.setDtr(false);
+    Q_EMIT progress(m_record.port, QStringLiteral("connect"));
+    m_probe.start();
+}
+
+void BatchJob::connected(ConnectProbe::Result result)
+{
+    if (m_done)
+        return;
+    m_record.softwareVersion = m_probe.version();
+    if (result == ConnectProbe::Result::NoAnswer) {
+        end(QStringLiteral("no-answer"), ExitNoModule, QStringLiteral("connect"));
+        return;
+    }
+    if (result == ConnectProbe::Result::Refused) {
+        // The module is a GPRS module: the connect dialog refuses it as well.
+        end(QStringLiteral("gprs-refused"), ExitNoModule, QStringLiteral("connect"));
+        return;
+    }
+    m_exchange.parser().reset();
+    m_exchange.parser().setFrameMachine(true);
+    switch (m_command) {
+    case Command::Read:
+        m_runner.read();
+        break;
+    case Command::Write:
+        m_runner.write(*m_wanted);
+        break;
+    case Command::Verify:
+        m_runner.verify(*m_wanted);
+        break;
+    }
+}
+
+void BatchJob::ran(const ProfileRunner::Outcome &outcome)
+{
+    const AlarmSettings &s = m_exchange.settings();
+    if (s.version)
+        m_record.softwareVersion = s.version->text;
+    m_record.differences = outcome.differences;
+    using R = ProfileRunner::Result;
+    switch (outcome.result) {
+    case R::Verified:
+        if (m_command == Command::Read) {
+            m_read = m_runner.moduleProfile(m_readName.isEmpty() ? m_record.port : m_readName);
+            m_record.profileName = m_read.name;
+            m_record.profileChecksum = Profile::Checksum(m_read);
+            end(QStringLiteral("read"), ExitVerified);
+        } else {
+            end(QStringLiteral("verified"), ExitVerified);
+        }
+        return;
+    case R::Differs:
+        end(QStringLiteral("differs"), ExitDiffers);
+        return;
+    case R::NoAnswer:
+        end(QStringLiteral("no-answer"), ExitNoModule, outcome.stoppedAt);
+        return;
+    case R::Refused:
+        end(QStringLiteral("refused"), ExitLostDevice, outcome.stoppedAt);
+        return;
+    case R::DeviceLost:
+        end(QStringLiteral("device-lost"), ExitLostDevice, outcome.stoppedAt);
+        return;
+    }
+}
+
+void BatchJob::end(const QString &result, int exitCode, const QString &stoppedAt)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_runner.stop();
+    if (m_link.isOpen())
+        m_link.close();
+    m_record.time = QDateTime::currentDateTimeUtc();
+    m_record.result = result;
+    m_record.exitCode = exitCode;
+    m_record.stoppedAt = stoppedAt;
+    Q_EMIT progress(m_record.port, QStringLiteral("结果: %1").arg(result));
+    Q_EMIT finished(this);
+}
