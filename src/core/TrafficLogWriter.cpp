@@ -89,11 +89,12 @@ void TrafficLogWriter::append(const QByteArray &lines)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_buffer.size() + lines.size() > m_bufferCap) {
+            // Counted; the writer notes the gap in the log.
             m_dropped += lines.size();
             m_droppedTotal += lines.size();
-            return;
+        } else {
+            m_buffer += lines;
         }
-        m_buffer += lines;
     }
     m_wake.notify_one();
 }
@@ -101,8 +102,9 @@ void TrafficLogWriter::append(const QByteArray &lines)
 void TrafficLogWriter::flush()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_idle.wait(lock,
-                [this] { return !m_thread.joinable() || (m_buffer.isEmpty() && !m_writing); });
+    m_idle.wait(lock, [this] {
+        return !m_thread.joinable() || (m_buffer.isEmpty() && m_dropped == 0 && !m_writing);
+    });
 }
 
 QStringList TrafficLogWriter::files() const
