@@ -1,6 +1,7 @@
 // The two settings records: text fields in English (ANSI) and Chinese (UTF-16), the size limits
 // of the fields, and decoding of read-back records including short ones.
 
+#include "alarm/AlarmChecks.h"
 #include "alarm/AlarmRecords.h"
 
 #include <QtTest>
@@ -139,6 +140,12 @@ void TestAlarmRecords::decodeRelayRecordShort()
     QVERIFY(!f.lowText); // a UTF-16 field needs all 60 bytes
     QVERIFY(!f.highText);
     QVERIFY(!f.hold);
+    // Ends right after a short English high-level text: that text is whole.
+    const QByteArray exact = hex("02 00 05 06 07 82 82") + "OF" + QByteArray(58, '\0') + "ON";
+    QCOMPARE(DecodeDoRecord(exact).highText.value_or("-"), QStringLiteral("ON"));
+    // The first character beyond ASCII already needs "汉字".
+    QVERIFY(AlarmChecks::NeedsChinese(QString(QChar(0x80))) &&
+            !AlarmChecks::NeedsChinese(QStringLiteral("~")));
 }
 
 QTEST_GUILESS_MAIN(TestAlarmRecords)
