@@ -174,6 +174,13 @@ private Q_SLOTS:
         line->inject(hex(P "D9 00 434C524F4B3A"));
         QCoreApplication::processEvents();
         QCOMPARE(s.phoneTable.value_or(QStringList{"x"}), QStringList());
+        // A write after the read: its answer is the write's text, not a table.
+        QSignalSpy replies(&exchange, &AlarmExchange::replied);
+        exchange.writePhoneTable({QStringLiteral("13800138000")});
+        line->inject(hex(P "D9 00 5345544F4B3A"));
+        QCoreApplication::processEvents();
+        QCOMPARE(describe(replies.last().at(0).value<AlarmReplyValue>()),
+                 QStringLiteral("text phone-write \"SETOK:\" ok"));
         Link().setReceiveHandler({});
     }
 
