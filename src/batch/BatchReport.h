@@ -17,7 +17,7 @@ class BatchReport
 public:
     virtual ~BatchReport() = default;
     // The sink a --report value names; nullptr and the reason when it cannot be used.
-    static std::unique_ptr<BatchReport> open(const QString &spec, QString *error);
+    static std::unique_ptr<BatchReport> open(const QString &target, QString *error);
     virtual bool add(const BatchRecord &record, QString *error) = 0;
 };
 

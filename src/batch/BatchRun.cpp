@@ -15,10 +15,10 @@ QString BatchRun::usage()
     return QStringLiteral(
         "用法:\n"
         "  corvane-batch read --port PATH [--port PATH ...] [--baud RATE] [-o FILE] "
-        "[--report SPEC]\n"
-        "  corvane-batch write PROFILE --port PATH [...] [--baud RATE] [--report SPEC]\n"
-        "  corvane-batch verify PROFILE --port PATH [...] [--baud RATE] [--report SPEC]\n"
-        "SPEC: FILE (JSON lines), sqlite:FILE or postgresql://USER@HOST[:PORT]/DATABASE\n"
+        "[--report TARGET]\n"
+        "  corvane-batch write PROFILE --port PATH [...] [--baud RATE] [--report TARGET]\n"
+        "  corvane-batch verify PROFILE --port PATH [...] [--baud RATE] [--report TARGET]\n"
+        "TARGET: FILE (JSON lines), sqlite:FILE or postgresql://USER@HOST[:PORT]/DATABASE\n"
         "退出码: 0 全部核对一致, 1 模块与配置不一致, 2 用法或配置文件错误, "
         "3 模块无应答或被拒绝, 4 设备断开或写入被拒绝");
 }
@@ -31,7 +31,7 @@ bool BatchRun::setUp(const QStringList &arguments)
                                   QStringLiteral("9600"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QString(), QStringLiteral("FILE"));
-    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("SPEC"));
+    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("TARGET"));
     parser.addOptions({port, baud, output, report});
     auto bad = [this](const QString &why) {
         m_sink(QStringLiteral("corvane-batch: ") + why);
