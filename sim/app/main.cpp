@@ -1,6 +1,7 @@
 // corvane-sim: the virtual alarm control module on a pseudo-terminal. It prints the device path
 // and serves it until SIGINT or SIGTERM; connect the program to that path with --port COMn=PATH.
 
+#include "Serve.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"
 
@@ -8,20 +9,10 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-
-int SignalPipe[2] = {-1, -1};
-
-void OnSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(SignalPipe[1], &byte, 1);
-}
 
 int UsageError(const QString &text)
 {
@@ -221,33 +212,5 @@ int main(int argc, char **argv)
             pending.clear(); // a line without an end: nothing sensible to run
     });
 
-    PtyServer server;
-    QString error;
-    if (!server.open(&error)) {
-        std::fprintf(stderr, "corvane-sim: cannot open a pseudo-terminal: %s\n", qPrintable(error));
-        return 1;
-    }
-    server.serve(&sim);
-
-    // SIGINT / SIGTERM end the event loop through a pipe, so the handler does nothing unsafe.
-    if (::pipe(SignalPipe) != 0) {
-        std::perror("corvane-sim: pipe");
-        return 1;
-    }
-    fcntl(SignalPipe[0], F_SETFD, FD_CLOEXEC);
-    fcntl(SignalPipe[1], F_SETFD, FD_CLOEXEC);
-    QSocketNotifier signalNotifier(SignalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action {
-    };
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-
-    std::printf("corvane-sim: serving %s\n", qPrintable(server.slavePath()));
-    std::fflush(stdout);
-    const int result = app.exec();
-    server.close();
-    return result;
+    return ServeOnPty(app, [&sim](PtyServer &server) { server.serve(&sim); });
 }

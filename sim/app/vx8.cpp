@@ -1,26 +1,15 @@
 // corvane-sim --module vx8: the virtual VX8 data module on a pseudo-terminal.
 
+#include "Serve.h"
 #include "sim/PtyServer.h"
 #include "sim/Vx8ModuleSim.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
-
-int Vx8SignalPipe[2] = {-1, -1};
-
-void OnVx8Signal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(Vx8SignalPipe[1], &byte, 1);
-}
 
 int Usage(const char *text)
 {
@@ -124,31 +113,5 @@ int ServeVx8(QCoreApplication &app)
         s.takenAddresses << bytes;
     }
 
-    PtyServer server;
-    QString error;
-    if (!server.open(&error)) {
-        std::fprintf(stderr, "corvane-sim: cannot open a pseudo-terminal: %s\n", qPrintable(error));
-        return 1;
-    }
-    server.serve(&sim);
-    if (::pipe(Vx8SignalPipe) != 0) {
-        std::perror("corvane-sim: pipe");
-        return 1;
-    }
-    fcntl(Vx8SignalPipe[0], F_SETFD, FD_CLOEXEC);
-    fcntl(Vx8SignalPipe[1], F_SETFD, FD_CLOEXEC);
-    QSocketNotifier notifier(Vx8SignalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action {
-    };
-    action.sa_handler = OnVx8Signal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-
-    std::printf("corvane-sim: serving %s\n", qPrintable(server.slavePath()));
-    std::fflush(stdout);
-    const int result = app.exec();
-    server.close();
-    return result;
+    return ServeOnPty(app, [&sim](PtyServer &server) { server.serve(&sim); });
 }
