@@ -298,13 +298,27 @@ void DataExchange::readTick()
     Q_EMIT sequenceFinished(Sequence::Read);
 }
 
+// A write sequence's first tick comes after firstMs, the others every second.
+void DataExchange::startSequence(QTimer &timer, int firstMs)
+{
+    m_writeStep = 0;
+    timer.setInterval(firstMs);
+    timer.start();
+    updateMachine();
+}
+
+void DataExchange::endSequence(QTimer &timer, Sequence sequence)
+{
+    timer.stop();
+    m_writeStep = SequenceEnd;
+    updateMachine();
+    Q_EMIT sequenceFinished(sequence);
+}
+
 void DataExchange::startWorkModeWrite(const WorkModeChoice &choice)
 {
     m_workChoice = choice;
-    m_writeStep = 0;
-    WorkModeTimer.setInterval(100);
-    WorkModeTimer.start();
-    updateMachine();
+    startSequence(WorkModeTimer, 100);
 }
 
 void DataExchange::workModeTickNow()
@@ -312,10 +326,7 @@ void DataExchange::workModeTickNow()
     WorkModeTimer.start(1000);
     const WriteTick tick = workModeTick(m_writeStep, m_workChoice);
     if (tick.finished || !ensureOpen()) {
-        WorkModeTimer.stop();
-        m_writeStep = SequenceEnd;
-        updateMachine();
-        Q_EMIT sequenceFinished(Sequence::WorkMode);
+        endSequence(WorkModeTimer, Sequence::WorkMode);
         return;
     }
     if (!tick.frame.isEmpty())
@@ -327,20 +338,14 @@ void DataExchange::startHeartbeatWrite(quint16 seconds, quint8 restarts)
 {
     m_heartbeat = seconds;
     m_restarts = restarts;
-    m_writeStep = 0;
-    HeartbeatTimer.setInterval(50);
-    HeartbeatTimer.start();
-    updateMachine();
+    startSequence(HeartbeatTimer, 50);
 }
 
 void DataExchange::heartbeatTickNow()
 {
     HeartbeatTimer.start(1000);
     if (m_writeStep > 1 || !ensureOpen()) {
-        HeartbeatTimer.stop();
-        m_writeStep = SequenceEnd;
-        updateMachine();
-        Q_EMIT sequenceFinished(Sequence::Heartbeat);
+        endSequence(HeartbeatTimer, Sequence::Heartbeat);
         return;
     }
     write(m_writeStep == 0 ? F::Heartbeat(m_heartbeat) : F::RestartCount(m_restarts));
@@ -350,10 +355,7 @@ void DataExchange::heartbeatTickNow()
 void DataExchange::startPowerSavingWrite(const PowerSavingChoice &choice)
 {
     m_powerChoice = choice;
-    m_writeStep = 0;
-    PowerSavingTimer.setInterval(100);
-    PowerSavingTimer.start();
-    updateMachine();
+    startSequence(PowerSavingTimer, 100);
 }
 
 void DataExchange::powerSavingTickNow()
@@ -361,10 +363,7 @@ void DataExchange::powerSavingTickNow()
     PowerSavingTimer.start(1000);
     const WriteTick tick = powerSavingTick(m_writeStep, m_powerChoice);
     if (tick.finished || !ensureOpen()) {
-        PowerSavingTimer.stop();
-        m_writeStep = SequenceEnd;
-        updateMachine();
-        Q_EMIT sequenceFinished(Sequence::PowerSaving);
+        endSequence(PowerSavingTimer, Sequence::PowerSaving);
         return;
     }
     if (!tick.frame.isEmpty())

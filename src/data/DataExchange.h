@@ -162,6 +162,8 @@ Q_SIGNALS:
 private:
     void onReply(const DataReplyValue &reply);
     void updateMachine();
+    void startSequence(QTimer &timer, int firstMs);
+    void endSequence(QTimer &timer, Sequence sequence);
     void write(const QByteArray &frame, bool data = false);
     void sendIdentity(bool replace);
 
