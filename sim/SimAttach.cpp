@@ -28,21 +28,31 @@ void DetachVx8Sim(MemorySerialBackend *backend, Vx8ModuleSim *sim)
     QObject::disconnect(sim, &Vx8ModuleSim::reply, backend, &MemorySerialBackend::inject);
 }
 
-void InstallDemoModules(MemorySerialBackend *backend, QObject *owner, int incomingSmsMs)
+DemoModules::DemoModules(int incomingSmsMs, QObject *parent)
+    : QObject(parent), m_alarm(new AlarmModuleSim(this)), m_vx8(new Vx8ModuleSim(this))
 {
-    auto *alarm = new AlarmModuleSim(owner);
     AlarmSimOptions options;
     options.incomingEveryMs = incomingSmsMs;
-    alarm->setOptions(options);
-    auto *vx8 = new Vx8ModuleSim(owner);
-    AttachAlarmSim(backend, alarm);
-    QObject::connect(backend, &MemorySerialBackend::openedWith, owner,
-                     [backend, alarm, vx8](const QString &path, qint32) {
-                         DetachAlarmSim(backend, alarm);
-                         DetachVx8Sim(backend, vx8);
-                         if (path == QLatin1String("virtual:vx8"))
-                             AttachVx8Sim(backend, vx8);
-                         else
-                             AttachAlarmSim(backend, alarm);
-                     });
+    m_alarm->setOptions(options);
+}
+
+void DemoModules::serve(MemorySerialBackend *backend)
+{
+    connect(backend, &MemorySerialBackend::openedWith, this,
+            [this, backend](const QString &path, qint32) { opened(backend, path); });
+}
+
+void DemoModules::opened(MemorySerialBackend *backend, const QString &path)
+{
+    if (path == QLatin1String("virtual:vx8")) {
+        if (m_vx8Line)
+            DetachVx8Sim(m_vx8Line, m_vx8);
+        m_vx8Line = backend;
+        AttachVx8Sim(backend, m_vx8);
+    } else {
+        if (m_alarmLine)
+            DetachAlarmSim(m_alarmLine, m_alarm);
+        m_alarmLine = backend;
+        AttachAlarmSim(backend, m_alarm);
+    }
 }

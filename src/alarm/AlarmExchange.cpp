@@ -140,7 +140,7 @@ qint16 AlarmExchange::nextReadStep(const AlarmReplyValue &reply)
 }
 
 AlarmExchange::AlarmExchange(SerialLink &link, QObject *parent)
-    : QObject(parent), m_link(link), m_parser(link, this)
+    : QObject(parent), m_link(link), m_boundTo(&link), m_parser(link, this)
 {
     const struct {
         QTimer *timer;
@@ -157,6 +157,7 @@ AlarmExchange::AlarmExchange(SerialLink &link, QObject *parent)
     TestWait.setSingleShot(true);
     connect(&TestWait, &QTimer::timeout, this, [this] { endTestRequest(true); });
     m_parser.setReplyHandler([this](const AlarmReplyValue &reply) { onReply(reply); });
+    bind();
     // A reply cut off by a lost device is never completed: start over, and end the running
     // sequence so that the buttons come back for the user to connect again.
     connect(&m_link, &SerialLink::deviceLost, this, [this] {
@@ -175,6 +176,28 @@ AlarmExchange::AlarmExchange(SerialLink &link, QObject *parent)
             }
         }
     });
+}
+
+AlarmExchange::~AlarmExchange()
+{
+    if (m_boundTo)
+        m_boundTo->unbindReceiver(this);
+}
+
+void AlarmExchange::bind()
+{
+    m_link.setConversation(SerialLink::Conversation::Alarm);
+    m_link.bindReceiver(this, [this] {
+        if (m_listening)
+            m_parser.parse();
+    });
+}
+
+void AlarmExchange::setListening(bool on)
+{
+    m_listening = on;
+    if (on)
+        m_link.requestDelivery();
 }
 
 void AlarmExchange::onReply(const AlarmReplyValue &reply)
@@ -359,10 +382,14 @@ void AlarmExchange::send(const QByteArray &frame)
 void AlarmExchange::startTestRequest(int command, const QByteArray &frame)
 {
     cancelTestRequest();
-    m_parser.setFrameMachine(false);
-    m_parser.reset();
+    // The text machine reads the answer; a frame or message that is still arriving finishes
+    // in the machine it began in.
+    if (m_parser.step() == 0) {
+        m_parser.setFrameMachine(false);
+        m_parser.reset();
+    }
     m_link.setDtr(false);
-    m_parser.setTestCommand(command);
+    m_testCommand = command;
     m_testFrame = frame;
     TestWait.start(TestSendDelayMs);
 }
@@ -378,8 +405,16 @@ void AlarmExchange::endTestRequest(bool write)
     TestWait.stop();
     const QByteArray frame = std::exchange(m_testFrame, QByteArray());
     const bool written = write && m_link.isOpen();
-    if (written)
+    if (written) {
+        // The replies from here on answer this request; a message that is still arriving
+        // finishes in the machine it began in.
+        if (m_parser.step() == 0) {
+            m_parser.setFrameMachine(false);
+            m_parser.reset();
+        }
+        m_parser.setTestCommand(m_testCommand);
         m_link.write(frame);
+    }
     if (m_link.isOpen())
         m_link.setDtr(true);
     Q_EMIT testRequestEnded(frame, written);

@@ -9,6 +9,7 @@
 #include "alarm/AlarmSequences.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -71,9 +72,16 @@ public:
 
     enum class Sequence { ReadAll, WorkMode, PowerSaving };
 
+    // Binds to the link: from now on its bytes are this exchange's.
     explicit AlarmExchange(SerialLink &link, QObject *parent = nullptr);
+    ~AlarmExchange() override;
 
     SerialLink &link() { return m_link; }
+    // Takes the line (again) after someone else had it (the connect routine of a batch job).
+    void bind();
+    // While the window loads the bytes wait unread; listening again parses them.
+    void setListening(bool on);
+    bool listening() const { return m_listening; }
     AlarmReplyParser &parser() { return m_parser; }
     const AlarmSettings &settings() const { return m_settings; }
     void clearSettings() { m_settings = AlarmSettings(); }
@@ -117,8 +125,9 @@ public:
     void send(const QByteArray &frame);
 
     // ---- communication test: DTR off, 2 s, the frame, DTR on ----
-    // The text machine starts afresh for the reply of command (1 read SMS, 2 send state, 3 send
-    // SMS). The wait runs on a timer: the line is read and the window answers meanwhile.
+    // The text machine answers the reply of command (1 read SMS, 2 send state, 3 send SMS) from
+    // the moment the frame leaves. The wait runs on a timer: the line is read and the window
+    // answers meanwhile, and a message that is still arriving is kept whole.
     static constexpr int TestSendDelayMs = 2000;
     void startTestRequest(int command, const QByteArray &frame);
     bool testRequestPending() const { return TestWait.isActive(); }
@@ -144,6 +153,7 @@ private:
     void endTestRequest(bool write);
 
     SerialLink &m_link;
+    QPointer<SerialLink> m_boundTo; // the link, while it lives
     AlarmReplyParser m_parser;
     AlarmSettings m_settings;
     qint16 m_readAllStep = 0;
@@ -151,4 +161,6 @@ private:
     std::function<AlarmSequences::WorkModeChoice()> m_workModeChoice;
     AlarmSequences::PowerSavingChoice m_powerSavingChoice;
     QByteArray m_testFrame;
+    int m_testCommand = 0;
+    bool m_listening = true;
 };

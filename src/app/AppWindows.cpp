@@ -4,7 +4,7 @@
 #include "connect/ui/Form19.h"
 #include "connect/ui/frmVX8.h"
 #include "connect/ui/frmZ40MOD.h"
-#include "core/Module1.h"
+#include "core/serial/Ports.h"
 #include "core/ui/Form10.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/Twips.h"
@@ -27,26 +27,6 @@ namespace {
 template <class T> void Add()
 {
     Windows::registerFactory(QLatin1String(T::WindowName), [] { return new T; });
-}
-
-QString StartingWindow(qint16 protocolId)
-{
-    if (protocolId == ProtocolConnect)
-        return QLatin1String(frmZ40MOD::WindowName);
-    if (protocolId == ProtocolIdentity)
-        return QLatin1String(frmVX8::WindowName);
-    return QString();
-}
-
-void EnableControls(qint16 protocolId, std::initializer_list<const char *> names)
-{
-    const QString window = StartingWindow(protocolId);
-    QWidget *w = window.isEmpty() ? nullptr : Windows::find(window);
-    if (!w)
-        return;
-    for (const char *name : names)
-        if (auto *control = w->findChild<QWidget *>(QLatin1String(name)))
-            control->setEnabled(true);
 }
 
 // Moves an MDI child that reaches beyond the visible area back into it (top-left first).
@@ -74,7 +54,7 @@ void OpenAddressTool(MainWindow *main, bool variantK)
     KeepInsideArea(tool, main->mdiArea());
     tool->setWindowTitle(variantK ? QStringLiteral("为用户计算地址K")
                                   : QStringLiteral("为用户计算地址"));
-    AddressModeK = variantK;
+    tool->setVariantK(variantK);
 }
 
 void OpenUnicodeConverter(MainWindow *main)
@@ -98,7 +78,9 @@ void OpenMonitor(MainWindow *main)
         dock->setObjectName(QStringLiteral("dockMonitor"));
         main->addDockWidget(Qt::BottomDockWidgetArea, dock);
     }
-    auto *monitor = Windows::get<frmMonitor>();
+    auto *monitor = qobject_cast<frmMonitor *>(Windows::get(QLatin1String(frmMonitor::WindowName)));
+    if (!monitor)
+        return;
     if (dock->widget() != monitor)
         dock->setWidget(monitor);
     monitor->show();
@@ -106,31 +88,69 @@ void OpenMonitor(MainWindow *main)
     dock->raise();
 }
 
+
+
+AlarmFrames::SmsSendMode SendModeOf(MainWindow::SmsMode mode)
+{
+    switch (mode) {
+    case MainWindow::SmsMode::English:
+        return AlarmFrames::SmsSendMode::English;
+    case MainWindow::SmsMode::Hex:
+        return AlarmFrames::SmsSendMode::Hex;
+    case MainWindow::SmsMode::Chinese:
+        break;
+    }
+    return AlarmFrames::SmsSendMode::Chinese;
+}
+
+MainWindow *Main()
+{
+    return qobject_cast<MainWindow *>(Windows::find(QLatin1String(MainWindow::WindowName)));
+}
+
+// The connect dialog, modal, over whatever asked for it.
+void ShowConnectDialog()
+{
+    Windows::showModal(Windows::get(QLatin1String(frmZ40MOD::WindowName)));
+}
+
+// A module window's texts for the status bar go to the main window's panels.
+template <class W> void ShowStatusOnMain(W *window)
+{
+    QObject::connect(window, &W::statusTextChanged, window, [](int panel, const QString &text) {
+        if (MainWindow *main = Main())
+            main->setStatusPanel(panel, text);
+    });
+}
+
 } // namespace
 
-ConnectTimers::Hooks WindowTimerHooks()
+void OpenAlarmWindow(Ports &ports, SerialLink *link, const ModuleIdentity &identity)
 {
-    ConnectTimers::Hooks hooks;
-    // The connect dialog's "设置" is off while a connect runs and comes back with the others;
-    // frmVX8's Command1(2) waits for the module to be identified.
-    hooks.restoreControls = [](qint16 protocolId) {
-        EnableControls(protocolId, {"Command1_0", "Command1_1", "Combo1", "Combo2"});
-        if (protocolId == ProtocolConnect)
-            EnableControls(protocolId, {"Command1_2"});
-    };
-    hooks.restoreButtons = [](qint16 protocolId) {
-        EnableControls(protocolId, {"Command1_0", "Command1_1"});
-        if (protocolId == ProtocolConnect)
-            EnableControls(protocolId, {"Command1_2"});
-    };
-    hooks.setProgress = [](qint16 protocolId, int value) {
-        const QString window = StartingWindow(protocolId);
-        if (window.isEmpty())
-            return;
-        if (auto *bar = Windows::control<QProgressBar>(window, QStringLiteral("PBar")))
-            bar->setValue(value);
-    };
-    return hooks;
+    Windows::unload(QLatin1String(frmZ41COM::WindowName));
+    auto *window = new frmZ41COM(link, identity);
+    ports.setHolder(link, QString::fromUtf8(frmZ41COM::Caption));
+    Windows::add(window);
+    ShowStatusOnMain(window);
+    QObject::connect(window, &frmZ41COM::smsMannerMenuWanted, window, [](bool visible) {
+        if (MainWindow *main = Main())
+            main->showSmsMannerMenu(visible);
+    });
+    QObject::connect(window, &frmZ41COM::connectWanted, window, &ShowConnectDialog,
+                     Qt::QueuedConnection);
+    if (MainWindow *main = Main())
+        window->setSmsMode(SendModeOf(main->smsMode()));
+    Windows::showChild(window);
+}
+
+void OpenDataWindow(Ports &ports, SerialLink *link, const ModuleIdentity &identity)
+{
+    Windows::unload(QLatin1String(frmZ42COM::WindowName));
+    auto *window = new frmZ42COM(link, identity);
+    ports.setHolder(link, window->windowTitle());
+    Windows::add(window);
+    ShowStatusOnMain(window);
+    Windows::showChild(window);
 }
 
 void WireMainWindow(MainWindow *main)
@@ -140,29 +160,38 @@ void WireMainWindow(MainWindow *main)
     QObject::connect(main, &MainWindow::unicodeConverterRequested, main,
                      [main] { OpenUnicodeConverter(main); });
     QObject::connect(main, &MainWindow::monitorRequested, main, [main] { OpenMonitor(main); });
-    // The alarm window is loaded hidden when it is not open, as any use of a window does.
+    // The send mode and the emptied send box belong to the alarm window, when it is open.
+    QObject::connect(main, &MainWindow::smsModeChosen, main, [](MainWindow::SmsMode mode) {
+        if (auto *alarm = Windows::findTyped<frmZ41COM>())
+            alarm->setSmsMode(SendModeOf(mode));
+    });
     QObject::connect(main, &MainWindow::clearSendRequested, main, [] {
-        if (auto *alarm =
-                qobject_cast<frmZ41COM *>(Windows::get(QLatin1String(frmZ41COM::WindowName))))
+        if (auto *alarm = Windows::findTyped<frmZ41COM>())
             alarm->clearSendBox();
     });
-    MainTimers().setHooks(WindowTimerHooks());
 }
 
-// Every window of the program, by name. Add a line for each new window class.
-void RegisterWindows()
+// Every window of the program that can be made by name. The module windows are made by their
+// connect windows, with the connected link.
+void RegisterWindows(Ports &ports, TrafficMonitor &monitor)
 {
     Add<frmMain>();
     Add<Form10>();
     Add<Form9>();
     Add<Form18>();
     Add<Form19>();
-    Add<frmVX8>();
-    Add<frmZ40MOD>();
-    Add<frmZ41COM>();
-    Add<frmZ42COM>();
-    Add<frmMonitor>();
-    MainWindow::setWiring(WireMainWindow);
+    Windows::registerFactory(QLatin1String(frmVX8::WindowName), [&ports] {
+        return new frmVX8(ports, [&ports](SerialLink *link, const ModuleIdentity &identity) {
+            OpenDataWindow(ports, link, identity);
+        });
+    });
+    Windows::registerFactory(QLatin1String(frmZ40MOD::WindowName), [&ports] {
+        return new frmZ40MOD(ports, [&ports](SerialLink *link, const ModuleIdentity &identity) {
+            OpenAlarmWindow(ports, link, identity);
+        });
+    });
+    Windows::registerFactory(QLatin1String(frmMonitor::WindowName),
+                             [&monitor] { return new frmMonitor(monitor); });
 }
 
 void ConnectAtStartUp(const QString &port, const QString &baud)

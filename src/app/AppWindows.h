@@ -1,23 +1,27 @@
 #pragma once
-// The program's windows and how they meet: the registry's factories, the main window's menu
-// entries that open other windows, and what the connect timers do to the connect windows.
-
-#include "connect/ConnectTimers.h"
+// The program's windows and how they meet: the registry's factories (with the ports and the
+// traffic monitor they need), the main window's menu entries that open other windows, and the
+// hand-over of a connected link from a connect window to its module window.
 
 class MainWindow;
+class Ports;
 class QString;
+class SerialLink;
+class TrafficMonitor;
+struct ModuleIdentity;
 
-// Registers the factories of all windows of the program and installs WireMainWindow() on every
-// main window created afterwards (called by main and by tests).
-void RegisterWindows();
+// Registers the factories of all windows of the program (called by main and by tests). The
+// ports and the monitor must outlive every window.
+void RegisterWindows(Ports &ports, TrafficMonitor &monitor);
 
-// Connects the menu signals of the main window: the address calculator, the Unicode converter
-// and the emptying of the alarm window's send box; installs WindowTimerHooks().
+// Connects the menu signals of the main window: the address calculator, the Unicode converter,
+// the traffic monitor, and the send mode of the alarm window's communication test.
 void WireMainWindow(MainWindow *main);
 
-// What the connect timers do to the window that started a connection (frmZ40MOD for ProtocolId
-// 100, frmVX8 for 110), addressed by name; a window that is not loaded is left alone.
-ConnectTimers::Hooks WindowTimerHooks();
+// Opens the alarm window (frmZ41COM) or the data-module window (frmZ42COM) for a module on link,
+// which the new window takes over; a window of the same kind that is open goes first.
+void OpenAlarmWindow(Ports &ports, SerialLink *link, const ModuleIdentity &identity);
+void OpenDataWindow(Ports &ports, SerialLink *link, const ModuleIdentity &identity);
 
 // --connect: opens the connect dialog modally, centred over the main window, with the given port
 // and baud rate chosen, and presses "连接".

@@ -3,14 +3,11 @@
 
 #include "app/AppWindows.h"
 #include "app/Translations.h"
-#include "connect/ConnectParser.h"
 #include "core/CommandLine.h"
 #include "core/Dialogs.h"
-#include "core/OpenFailure.h"
-#include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
 #include "core/TerminationSignals.h"
-#include "core/serial/PortMap.h"
+#include "core/serial/Ports.h"
 #include "core/serial/RoutingBackend.h"
 #include "core/ui/AccessibleNames.h"
 #include "core/ui/MainWindow.h"
@@ -91,33 +88,39 @@ int main(int argc, char *argv[])
     // Ended by SIGTERM, SIGINT or SIGHUP: close the port (and its lock file) and quit normally.
     QuitCleanlyOnTerminationSignals();
 
-    // The one serial port: COMn entries through the port map; "virtual:alarm" is the
-    // in-process virtual module.
-    PortMap::loadDefaults();
-    auto *backend = new RoutingBackend;
-    Link().setBackend(backend);
-    Link().setPortResolver(&PortMap::path);
+    // The ports: COMn entries through the port map; "virtual:alarm" and "virtual:vx8" are the
+    // in-process virtual modules of --demo. Every connection gets a link of its own.
+    Ports ports;
+    ports.map().loadDefaults();
+    DemoModules *demo = nullptr;
     if (options.demo) {
-        PortMap::set(1, QLatin1String(RoutingBackend::VirtualPath));
-        PortMap::set(2, QLatin1String(RoutingBackend::VirtualVx8Path));
-        InstallDemoModules(backend->memory(), &app, options.demoSmsSeconds * 1000);
+        ports.map().set(1, QLatin1String(RoutingBackend::VirtualPath));
+        ports.map().set(2, QLatin1String(RoutingBackend::VirtualVx8Path));
+        demo = new DemoModules(options.demoSmsSeconds * 1000, &app);
+        ports.setBackendMaker([demo] {
+            auto *backend = new RoutingBackend;
+            demo->serve(backend->memory());
+            return backend;
+        });
     }
     for (const QString &assignment : options.portAssignments)
-        PortMap::setOverride(assignment);
-    if (!options.traceFile.isEmpty())
-        TrafficMonitor::of(Link())->setTraceFile(options.traceFile);
+        ports.map().setOverride(assignment);
+
+    // The traffic monitor and the trace file follow every link.
+    TrafficMonitor monitor;
+    QObject::connect(&ports, &Ports::linkMade, &monitor,
+                     [&monitor](SerialLink *link) { monitor.follow(*link); });
+    if (!options.traceFile.isEmpty() && !monitor.setTraceFile(options.traceFile))
+        std::fprintf(stderr, "corvane: %s\n",
+                     qPrintable(QStringLiteral("无法写入跟踪文件 %1").arg(options.traceFile)));
 
     InstallQtTranslations();
     InstallWidgetDialogs();
     InstallAccessibleNames();
-    RegisterWindows();
-    InstallReceiveDispatch();
-    InstallConnectParser();
-
-    // A device that goes away while open: the link has closed the port; say so once.
-    InstallDeviceLossReport(Link());
+    RegisterWindows(ports, monitor);
 
     auto *main = Windows::get<MainWindow>();
+    WireMainWindow(main);
     main->show();
 
     if (!options.connectPort.isEmpty()) {
@@ -132,7 +135,9 @@ int main(int argc, char *argv[])
         });
     }
     const int code = QApplication::exec();
-    if (Link().isOpen())
-        Link().close();
+    // Every window but the main one goes, and with it its link: the ports close (and their lock
+    // files go) before the ports' book and the monitor do.
+    Windows::unloadAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return code;
 }

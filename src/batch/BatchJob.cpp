@@ -28,19 +28,15 @@ BatchJob::BatchJob(const QString &port, qint32 baud, Command command,
     m_link.setBackend(new QtSerialBackend);
     m_link.setPortResolver([port](int) { return port; });
     m_link.setSettings(QStringLiteral("%1,n,8,1").arg(baud));
-    m_link.setReceiveHandler([this] {
-        if (m_probe.isActive())
-            m_probe.parse();
-        else
-            m_exchange.parser().parse();
-    });
-    connect(&m_probe, &ConnectProbe::finished, this, &BatchJob::connected);
+    // The next read-out of the connect leaves as soon as the last one is answered.
+    m_routine.setPace(ConnectRoutine::Pace::OnAnswer);
+    connect(&m_routine, &ConnectRoutine::finished, this, &BatchJob::connected);
     connect(&m_runner, &ProfileRunner::finished, this, &BatchJob::ran);
     connect(&m_runner, &ProfileRunner::progress, this,
             [this](const QString &where) { Q_EMIT progress(m_record.port, where); });
     connect(&m_link, &SerialLink::deviceLost, this, [this] {
         // While connecting; afterwards the runner reports it with the request it stopped at.
-        if (m_probe.isActive())
+        if (m_routine.isActive())
             end(QStringLiteral("device-lost"), ExitLostDevice, QStringLiteral("connect"));
     });
 }
@@ -57,23 +53,32 @@ void BatchJob::start()
     }
     m_link.setDtr(false);
     Q_EMIT progress(m_record.port, QStringLiteral("connect"));
-    m_probe.start();
+    m_routine.start();
 }
 
-void BatchJob::connected(ConnectProbe::Result result)
+void BatchJob::connected(ConnectRoutine::Result result)
 {
     if (m_done)
         return;
-    m_record.softwareVersion = m_probe.version();
-    if (result == ConnectProbe::Result::NoAnswer) {
+    // The version reply repeats the operation byte before the text.
+    m_record.softwareVersion = m_routine.identity().version.mid(1).trimmed();
+    using Result = ConnectRoutine::Result;
+    switch (result) {
+    case Result::Connected:
+        break;
+    case Result::NoAnswer:
+    case Result::GaveUp:
         end(QStringLiteral("no-answer"), ExitNoModule, QStringLiteral("connect"));
         return;
-    }
-    if (result == ConnectProbe::Result::Refused) {
+    case Result::GprsRefused:
         // The module is a GPRS module: the connect dialog refuses it as well.
         end(QStringLiteral("gprs-refused"), ExitNoModule, QStringLiteral("connect"));
         return;
+    case Result::DeviceLost:
+        end(QStringLiteral("device-lost"), ExitLostDevice, QStringLiteral("connect"));
+        return;
     }
+    m_exchange.bind();
     m_exchange.parser().reset();
     m_exchange.parser().setFrameMachine(true);
     switch (m_command) {

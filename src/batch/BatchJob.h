@@ -1,11 +1,11 @@
 #pragma once
-// One port of the batch mode: its own serial link, connect probe, alarm exchange and profile
+// One port of the batch mode: its own serial link, connect routine, alarm exchange and profile
 // runner, so that any number of ports run at once in one process. It opens the port, connects
 // as the connect dialog does, then reads, writes or verifies, and ends with one record.
 // QtCore and QtSerialPort only.
 
 #include "alarm/AlarmExchange.h"
-#include "batch/ConnectProbe.h"
+#include "connect/ConnectRoutine.h"
 #include "core/SerialLink.h"
 #include "profile/ProfileRunner.h"
 
@@ -59,14 +59,14 @@ Q_SIGNALS:
     void finished(BatchJob *job);
 
 private:
-    void connected(ConnectProbe::Result result);
+    void connected(ConnectRoutine::Result result);
     void ran(const ProfileRunner::Outcome &outcome);
     void end(const QString &result, int exitCode, const QString &stoppedAt = QString());
 
     Command m_command;
     std::optional<Profile::ModuleProfile> m_wanted;
     SerialLink m_link;
-    ConnectProbe m_probe{m_link};
+    ConnectRoutine m_routine{m_link};
     AlarmExchange m_exchange{m_link};
     ProfileRunner m_runner{m_exchange};
     BatchRecord m_record;

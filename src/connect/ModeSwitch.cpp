@@ -1,7 +1,6 @@
 #include "connect/ModeSwitch.h"
 
 #include "core/ByteRoutines.h"
-#include "core/Module1.h"
 #include "core/SerialLink.h"
 
 namespace {
@@ -90,19 +89,19 @@ QString ModeSwitchMessage(ModeFrame frame)
     return {};
 }
 
-ModeFrame RunModeSwitch(int operation, const ModeOptions &options, const ModeSwitchHooks &hooks)
+ModeFrame RunModeSwitch(SerialLink &link, ModuleIdentity &identity, int operation,
+                        const ModeOptions &options, const ModeSwitchHooks &hooks)
 {
-    ModeChoiceFlags = options;
-    const ModeFrame frame = ChooseModeFrame(operation, options, ModuleInfo);
+    identity.modeChoiceFlags = options;
+    const ModeFrame frame = ChooseModeFrame(operation, options, identity.moduleInfo);
     if (frame == ModeFrame::None)
         return frame;
-    RxBytes = ModeSwitchFrame(frame);
     // The restarting module's output is left unread until a window starts its own exchange.
-    ProtocolId = ProtocolModeSwitch;
-    if (!Link().isOpen())
+    link.unbindAll();
+    if (!link.isOpen())
         return frame;
-    Link().write(RxBytes);
-    PendingRestartMessage = ModeSwitchMessage(frame);
+    link.write(ModeSwitchFrame(frame));
+    identity.pendingRestartMessage = ModeSwitchMessage(frame);
     if (hooks.disableSetButton)
         hooks.disableSetButton();
     if (hooks.showRestartWindow)

@@ -27,6 +27,9 @@ QString OpenFailureText(OpenResult result, const QString &device, const QString 
         return QStringLiteral("串口%1无法打开：一个已经结束的程序留下的锁文件 %2 "
                               "仍然锁着它。请删除该锁文件后重试")
             .arg(device, cause);
+    case OpenResult::HeldByWindow:
+        return QStringLiteral("串口%1正由本程序的“%2”使用。请先在该窗口退出，或选择其它串口")
+            .arg(device, cause);
     case OpenResult::OtherError:
         break;
     }
@@ -67,12 +70,11 @@ void InstallDeviceLossReport(SerialLink &link)
         Qt::QueuedConnection);
 }
 
-bool OpenChosenPort(const QString &portName, const QString &baudText)
+bool OpenChosenPort(SerialLink &link, const QString &portName, const QString &baudText)
 {
-    SerialLink &link = Link();
     if (link.isOpen())
         link.close();
-    ApplyPortSettings(portName, baudText);
+    link.applyChoice(portName, baudText);
     link.setThreshold(1);
     if (!OpenPortOrReport(link))
         return false;

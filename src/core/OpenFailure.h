@@ -17,10 +17,10 @@ void ReportOpenFailure(OpenResult result, const QString &device, const QString &
 // stays closed. For every button that opens the port itself.
 bool OpenPortOrReport(SerialLink &link);
 
-// What a connect button does with its window's port and baud choice: closes the port if it is
-// open, applies the choice, waits for one byte, opens the port (or says why and returns false)
-// and switches DTR off.
-bool OpenChosenPort(const QString &portName, const QString &baudText);
+// What a connect button does with its window's link and its port and baud choice: closes the
+// port if it is open, applies the choice, waits for one byte, opens the port (or says why and
+// returns false) and switches DTR off.
+bool OpenChosenPort(SerialLink &link, const QString &portName, const QString &baudText);
 
 // Tells the user, once per loss, that the link's device went away. The message is shown from the
 // event loop, after everything else that reacts to the loss (the connect timers stop first).

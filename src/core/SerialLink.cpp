@@ -1,7 +1,6 @@
 #include "core/SerialLink.h"
 
 #include "core/ByteRoutines.h"
-#include "core/Module1.h"
 
 #include <QMetaMethod>
 #include <QMetaObject>
@@ -69,6 +68,14 @@ OpenResult SerialLink::open(QString *detail)
     const QString path = devicePath(m_portNumber);
     if (path.isEmpty())
         return OpenResult::NoSuchPort;
+    if (m_guard) {
+        const QString holder = m_guard(path);
+        if (!holder.isEmpty()) {
+            if (detail)
+                *detail = holder;
+            return OpenResult::HeldByWindow;
+        }
+    }
     const OpenResult result = m_backend->open(path, baudRate(), detail);
     if (result == OpenResult::Ok) {
         m_openPath = path;
@@ -153,6 +160,23 @@ void SerialLink::write(const QByteArray &bytes)
     m_backend->write(bytes);
 }
 
+void SerialLink::bindReceiver(const QObject *owner, std::function<void()> handler)
+{
+    m_receiver = owner;
+    m_handler = std::move(handler);
+    // Bytes that waited for a receiver are its first.
+    if (m_handler && !m_delivering)
+        scheduleDelivery();
+}
+
+void SerialLink::unbindReceiver(const QObject *owner)
+{
+    if (m_receiver != owner)
+        return;
+    m_receiver = nullptr;
+    m_handler = {};
+}
+
 void SerialLink::requestDelivery()
 {
     scheduleDelivery();
@@ -170,7 +194,6 @@ void SerialLink::onDeviceLost()
     if (!m_backend || !m_backend->isOpen())
         return; // already handled: one loss, one report
     m_backend->close();
-    RxStep = 0;
     Q_EMIT portClosed();
     Q_EMIT deviceLost(m_openPath);
 }
@@ -217,25 +240,26 @@ void SerialLink::trace(bool transmitted, const QByteArray &bytes)
         Q_EMIT traffic(transmitted, bytes);
 }
 
-SerialLink &Link()
+int PortNumberOf(const QString &portName)
 {
-    static SerialLink *link = new SerialLink;
-    return *link;
+    for (int i = 1; i <= 8; ++i)
+        if (portName == QStringLiteral("COM%1").arg(i))
+            return i;
+    return 0;
 }
 
-void ApplyPortSettings(const QString &portName, const QString &baudText)
+void SerialLink::applyChoice(const QString &portName, const QString &baudText)
 {
-    static const char *const ports[] = {"COM1", "COM2", "COM3", "COM4",
-                                        "COM5", "COM6", "COM7", "COM8"};
-    for (int i = 0; i < 8; ++i) {
-        if (portName == QLatin1String(ports[i])) {
-            Link().setPortNumber(qint16(i + 1));
-            break;
-        }
-    }
+    if (const int number = PortNumberOf(portName))
+        setPortNumber(qint16(number));
     const int baud = BaudIndex(baudText);
     if (baud >= 0)
-        Link().setSettings(QString::number(BaudRates[size_t(baud)]) + QLatin1String(",n,8,1"));
+        setSettings(QString::number(BaudRates[size_t(baud)]) + QLatin1String(",n,8,1"));
+}
+
+QString SerialLink::portName() const
+{
+    return QStringLiteral("COM%1").arg(m_portNumber);
 }
 
 QString BaudText(qint32 rate)

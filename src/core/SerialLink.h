@@ -1,5 +1,5 @@
 #pragma once
-// The one serial port of the program, over a replaceable backend (a real device or pseudo-
+// One serial port, over a replaceable backend (a real device or pseudo-
 // terminal through QSerialPort, or an in-memory line for tests and the built-in virtual module).
 //
 // Receive semantics: dataReceived() is emitted on the UI thread whenever the bytes waiting are at
@@ -26,7 +26,8 @@ enum class OpenResult {
     NoPermission,
     OtherError,
     NotASerialPort,
-    StaleLock
+    StaleLock,
+    HeldByWindow // another window of this program has the device open; detail names it
 };
 
 class SerialBackend : public QObject
@@ -71,8 +72,27 @@ public:
     void setSettings(const QString &settings);
     QString settings() const { return m_settings; }
     qint32 baudRate() const;
+    // Port and baud choice of a connect window: "COM1".."COM8" set the port number, "1200bps"
+    // .. "115200bps" the settings string; any other text leaves that part unchanged.
+    void applyChoice(const QString &portName, const QString &baudText);
+    // "COM1": the port entry this link opens.
+    QString portName() const;
+
+    // Which conversation the bytes on this link belong to right now, for whoever names them
+    // (the traffic monitor): the connect routine or the exchange that binds to the link sets it.
+    enum class Conversation { None, Connect, Alarm, Data };
+    void setConversation(Conversation c) { m_conversation = c; }
+    Conversation conversation() const { return m_conversation; }
 
     OpenResult open(QString *detail = nullptr);
+    // Asked before every open with the device path: the name of whoever else in this program
+    // has that device open, or empty. A held device is not opened (HeldByWindow).
+    void setOpenGuard(std::function<QString(const QString &path)> guard)
+    {
+        m_guard = std::move(guard);
+    }
+    // The device path of the open port; empty while closed.
+    QString openPath() const { return isOpen() ? m_openPath : QString(); }
     void close();
     bool isOpen() const;
 
@@ -97,9 +117,16 @@ public:
     static constexpr qint64 MaxUnread = 64 * 1024;
     void write(const QByteArray &bytes);
 
-    // The data-received handler called directly on every event (the receive dispatch); the
-    // dataReceived signal is emitted as well when something is connected to it.
-    void setReceiveHandler(std::function<void()> handler) { m_handler = std::move(handler); }
+    // The data-received handler called directly on every event: the parser of whoever holds
+    // the conversation (the connect routine, then the exchange of the module window). The
+    // dataReceived signal is emitted as well when something is connected to it. Binding
+    // replaces the previous receiver; with no receiver the bytes wait.
+    void bindReceiver(const QObject *owner, std::function<void()> handler);
+    // Ends owner's binding; nothing when another receiver has taken the link since.
+    void unbindReceiver(const QObject *owner);
+    // Bytes wait until a receiver binds (a module that restarts after a mode switch).
+    void unbindAll() { bindReceiver(nullptr, {}); }
+    const QObject *receiver() const { return m_receiver; }
 
     bool isDelivering() const { return m_delivering; }
     // Asks for one more delivery attempt from the event loop (used by a parser that waited for
@@ -110,7 +137,7 @@ Q_SIGNALS:
     void dataReceived();
     void portOpened();
     void portClosed();
-    // The device went away; the port is already closed and RxStep reset.
+    // The device went away; the port is already closed.
     void deviceLost(const QString &devicePath);
     // Every chunk written (transmitted) or read, as it goes; emitted only while something listens
     // (the traffic monitor, the trace file).
@@ -126,6 +153,8 @@ private:
     SerialBackend *m_backend = nullptr;
     std::function<QString(int)> m_resolver;
     std::function<void()> m_handler;
+    const QObject *m_receiver = nullptr;
+    std::function<QString(const QString &)> m_guard;
     qint16 m_portNumber = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");
     bool m_dtr = false;
@@ -137,10 +166,8 @@ private:
     quint64 m_arrivals = 0;
     quint64 m_thresholdChanges = 0;
     QString m_openPath;
+    Conversation m_conversation = Conversation::None;
 };
-
-// The program's single port.
-SerialLink &Link();
 
 // The baud rates of the modules and the port, slowest first, and their texts in the windows
 // ("9600bps"). BaudIndex gives the place of a text in BaudRates, -1 for any other text.
@@ -149,6 +176,5 @@ inline constexpr std::array<qint32, 9> BaudRates{1200,  2400,  4800,  9600,  144
 QString BaudText(qint32 rate);
 int BaudIndex(const QString &text);
 
-// Port and baud choice of a connect window: "COM1".."COM8" set the port number, "1200bps" ..
-// "115200bps" the settings string; any other text leaves that part unchanged.
-void ApplyPortSettings(const QString &portName, const QString &baudText);
+// The port number of "COM1".."COM8", 0 for any other text.
+int PortNumberOf(const QString &portName);

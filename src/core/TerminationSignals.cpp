@@ -41,8 +41,7 @@ void QuitCleanlyOnTerminationSignals()
         char byte = 0;
         if (::read(SignalSockets[1], &byte, 1) != 1)
             return;
-        if (Link().isOpen())
-            Link().close();
+        // The ports close as their owners go, once the event loop has returned.
         QCoreApplication::exit(128 + int(byte));
     });
     struct sigaction action {

@@ -1,6 +1,5 @@
 #include "data/DataExchange.h"
 
-#include "core/Module1.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
 #include "data/DataFrames.h"
@@ -157,7 +156,7 @@ WriteTick DataExchange::powerSavingTick(qint16 step, const PowerSavingChoice &c)
 }
 
 DataExchange::DataExchange(SerialLink &link, QObject *parent)
-    : QObject(parent), m_link(link), m_parser(link, this)
+    : QObject(parent), m_link(link), m_boundTo(&link), m_parser(link, this)
 {
     const struct {
         QTimer *timer;
@@ -184,10 +183,28 @@ DataExchange::DataExchange(SerialLink &link, QObject *parent)
             sendIdentity(false);
     });
     m_parser.setReplyHandler([this](const DataReplyValue &reply) { onReply(reply); });
+    m_link.setConversation(SerialLink::Conversation::Data);
+    m_link.bindReceiver(this, [this] {
+        if (m_listening)
+            m_parser.parse();
+    });
     connect(&m_link, &SerialLink::deviceLost, this, [this] {
         m_parser.reset();
         stopAll();
     });
+}
+
+DataExchange::~DataExchange()
+{
+    if (m_boundTo)
+        m_boundTo->unbindReceiver(this);
+}
+
+void DataExchange::setListening(bool on)
+{
+    m_listening = on;
+    if (on)
+        m_link.requestDelivery();
 }
 
 void DataExchange::setModuleForm(quint8 workForm, quint8 transferMode)
@@ -225,10 +242,8 @@ void DataExchange::onReply(const DataReplyValue &reply)
 {
     m_settings.take(reply);
     if (const auto *w = std::get_if<R::WorkMode>(&reply)) {
-        WorkFormFlag = w->value;
         setModuleForm(w->value, m_transferMode);
     } else if (const auto *f = std::get_if<R::DataFormat>(&reply)) {
-        TransferModeFlag = f->value;
         setModuleForm(m_workForm, f->value);
     }
     if (ReadTimer.isActive()) {

@@ -8,6 +8,7 @@
 #include "data/DataReplyParser.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <optional>
 
@@ -91,7 +92,12 @@ public:
     enum class Sequence { Read, WorkMode, Heartbeat, PowerSaving };
     enum class IdentityOutcome { Set, Refused, Taken, NotOnline };
 
+    // Binds to the link: from now on its bytes are this exchange's.
     explicit DataExchange(SerialLink &link, QObject *parent = nullptr);
+    ~DataExchange() override;
+    // While the window opens the bytes wait unread; listening again parses them.
+    void setListening(bool on);
+    bool listening() const { return m_listening; }
 
     SerialLink &link() { return m_link; }
     DataReplyParser &parser() { return m_parser; }
@@ -168,6 +174,8 @@ private:
     void sendIdentity(bool replace);
 
     SerialLink &m_link;
+    QPointer<SerialLink> m_boundTo; // the link, while it lives
+    bool m_listening = true;
     DataReplyParser m_parser;
     DataSettings m_settings;
     quint8 m_workForm = 0;

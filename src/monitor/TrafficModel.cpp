@@ -19,7 +19,7 @@ QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const titles[] = {"毫秒", "时间", "方向", "内容", "字段", "校验", "字节"};
+    static const char *const titles[] = {"毫秒", "时间", "串口", "方向", "内容", "字段", "校验", "字节"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
 }
 
@@ -36,6 +36,8 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
             return QString::number(r.elapsedMs);
         case TimeColumn:
             return r.wall.toString(QStringLiteral("hh:mm:ss.zzz"));
+        case PortColumn:
+            return r.port;
         case DirectionColumn:
             return r.direction();
         case KindColumn:

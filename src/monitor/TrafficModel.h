@@ -18,6 +18,7 @@ public:
     enum Column {
         ElapsedColumn,
         TimeColumn,
+        PortColumn,
         DirectionColumn,
         KindColumn,
         FieldsColumn,

@@ -1,6 +1,5 @@
 #include "monitor/TrafficMonitor.h"
 
-#include "core/Module1.h"
 #include "core/SerialLink.h"
 
 #include <QDir>
@@ -10,45 +9,49 @@
 namespace {
 const char AutoLogKey[] = "monitor/autoLog";
 
-TrafficNamer::Family FamilyOf(qint16 protocolId)
+TrafficNamer::Family FamilyOf(SerialLink::Conversation conversation)
 {
-    switch (protocolId) {
-    case ProtocolConnect:
+    switch (conversation) {
+    case SerialLink::Conversation::Connect:
         return TrafficNamer::Family::Connect;
-    case ProtocolAlarm:
-    case ProtocolAlarmWindowLoading:
+    case SerialLink::Conversation::Alarm:
         return TrafficNamer::Family::Alarm;
-    case ProtocolDataModule:
+    case SerialLink::Conversation::Data:
         return TrafficNamer::Family::Data;
-    default:
-        return TrafficNamer::Family::Other;
+    case SerialLink::Conversation::None:
+        break;
     }
+    return TrafficNamer::Family::Other;
 }
 } // namespace
 
-TrafficMonitor::TrafficMonitor(SerialLink &link, QObject *parent)
-    : QObject(parent), m_link(link), m_model(TrafficModel::DefaultBound, this)
+TrafficMonitor::TrafficMonitor(QObject *parent)
+    : QObject(parent), m_model(TrafficModel::DefaultBound, this)
 {
     setObjectName(QStringLiteral("TrafficMonitor"));
-    m_since.start();
-    m_namer.setRowHandler([this](TrafficRow &row) { onRow(row); });
     BatchTimer.setInterval(100);
     connect(&BatchTimer, &QTimer::timeout, this, &TrafficMonitor::batchTick);
-    connect(&link, &SerialLink::portOpened, this, &TrafficMonitor::portOpened);
-    connect(&link, &SerialLink::portClosed, this, &TrafficMonitor::portClosed);
     m_autoLog = QSettings().value(QLatin1String(AutoLogKey), false).toBool();
-    updateListening();
-    if (m_autoLog && link.isOpen())
-        portOpened();
 }
 
-TrafficMonitor::~TrafficMonitor() = default;
-
-TrafficMonitor *TrafficMonitor::of(SerialLink &link)
+TrafficMonitor::~TrafficMonitor()
 {
-    if (auto *monitor = link.findChild<TrafficMonitor *>(QString(), Qt::FindDirectChildrenOnly))
-        return monitor;
-    return new TrafficMonitor(link, &link);
+    // The taps live with their links; they must not reach a monitor that is gone.
+    for (const QPointer<LinkTap> &tap : std::as_const(m_taps))
+        delete tap.data();
+}
+
+void TrafficMonitor::follow(SerialLink &link)
+{
+    for (const QPointer<LinkTap> &tap : std::as_const(m_taps))
+        if (tap && tap->parent() == &link)
+            return;
+    auto *tap = new LinkTap(link, *this);
+    m_taps.removeAll(nullptr);
+    m_taps.append(tap);
+    tap->listen(wantsRows());
+    if (m_autoLog && link.isOpen())
+        tap->startLog();
 }
 
 QString TrafficMonitor::logsFolder()
@@ -59,8 +62,10 @@ QString TrafficMonitor::logsFolder()
 
 QString TrafficMonitor::autoLogPath() const
 {
-    const QStringList files = m_connectionLog ? m_connectionLog->files() : QStringList();
-    return files.isEmpty() ? QString() : files.last();
+    for (auto it = m_taps.crbegin(); it != m_taps.crend(); ++it)
+        if (*it && !(*it)->logPath().isEmpty())
+            return (*it)->logPath();
+    return {};
 }
 
 void TrafficMonitor::setWatching(bool on)
@@ -73,80 +78,49 @@ void TrafficMonitor::setAutoLog(bool on)
 {
     m_autoLog = on;
     QSettings().setValue(QLatin1String(AutoLogKey), on);
-    if (!on)
-        m_connectionLog.reset();
-    else if (m_link.isOpen() && !m_connectionLog)
-        portOpened();
+    for (const QPointer<LinkTap> &tap : std::as_const(m_taps)) {
+        if (!tap)
+            continue;
+        if (on)
+            tap->startLog();
+        else
+            tap->stopLog();
+    }
     updateListening();
 }
 
-void TrafficMonitor::setTraceFile(const QString &path)
+bool TrafficMonitor::setTraceFile(const QString &path)
 {
     m_trace.reset();
+    bool opened = true;
     if (!path.isEmpty()) {
         m_trace = std::make_unique<TrafficLogWriter>();
-        if (!m_trace->open(path, TrafficRow::logHeader()))
+        opened = m_trace->open(path, TrafficRow::logHeader());
+        if (!opened)
             m_trace.reset();
     }
     updateListening();
+    return opened;
 }
 
 void TrafficMonitor::updateListening()
 {
-    const bool listen = m_watching || m_autoLog || m_trace;
-    if (listen == m_listening)
-        return;
-    m_listening = listen;
-    if (listen) {
-        m_namer.restart();
-        m_connection = connect(&m_link, &SerialLink::traffic, this, &TrafficMonitor::onTraffic);
+    const bool listen = wantsRows();
+    for (const QPointer<LinkTap> &tap : std::as_const(m_taps))
+        if (tap)
+            tap->listen(listen);
+    if (listen)
         BatchTimer.start();
-    } else {
-        disconnect(m_connection);
-        BatchTimer.stop();
-        m_namer.flush();
-    }
-}
-
-void TrafficMonitor::portOpened()
-{
-    m_since.restart();
-    m_namer.restart();
-    if (!m_autoLog)
-        return;
-    const QString name =
-        QStringLiteral("corvane-%1-COM%2.log")
-            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz")))
-            .arg(m_link.portNumber());
-    m_connectionLog = std::make_unique<TrafficLogWriter>();
-    if (!m_connectionLog->open(QDir(logsFolder()).filePath(name), TrafficRow::logHeader()))
-        m_connectionLog.reset();
-}
-
-void TrafficMonitor::portClosed()
-{
-    m_namer.flush();
-    m_connectionLog.reset(); // writes what is left, then closes the file
-}
-
-void TrafficMonitor::onTraffic(bool sent, const QByteArray &bytes)
-{
-    m_quiet = false;
-    const TrafficNamer::Family family = FamilyOf(ProtocolId);
-    if (sent)
-        m_namer.sent(bytes, family);
     else
-        m_namer.received(bytes, family);
+        BatchTimer.stop();
 }
 
-void TrafficMonitor::onRow(TrafficRow &row)
+void TrafficMonitor::takeRow(TrafficRow &row, TrafficLogWriter *connectionLog)
 {
-    row.elapsedMs = m_since.elapsed();
-    row.wall = QDateTime::currentDateTime();
-    if (m_connectionLog || m_trace) {
+    if (connectionLog || m_trace) {
         const QByteArray line = row.logLine();
-        if (m_connectionLog)
-            m_connectionLog->append(line);
+        if (connectionLog)
+            connectionLog->append(line);
         if (m_trace)
             m_trace->append(line);
     }
@@ -156,9 +130,90 @@ void TrafficMonitor::onRow(TrafficRow &row)
 
 void TrafficMonitor::batchTick()
 {
-    // A run of bytes with no frame ends when the line has been quiet for a tick.
+    for (const QPointer<LinkTap> &tap : std::as_const(m_taps))
+        if (tap)
+            tap->tick();
+    m_model.takePending();
+}
+
+// ---- one link --------------------------------------------------------------------------------
+
+LinkTap::LinkTap(SerialLink &link, TrafficMonitor &monitor)
+    : QObject(&link), m_link(link), m_monitor(monitor)
+{
+    setObjectName(QStringLiteral("LinkTap"));
+    m_since.start();
+    m_namer.setRowHandler([this](TrafficRow &row) {
+        row.elapsedMs = m_since.elapsed();
+        row.wall = QDateTime::currentDateTime();
+        row.port = m_link.portName();
+        m_monitor.takeRow(row, m_connectionLog.get());
+    });
+    connect(&link, &SerialLink::portOpened, this, &LinkTap::portOpened);
+    connect(&link, &SerialLink::portClosed, this, &LinkTap::portClosed);
+}
+
+void LinkTap::listen(bool on)
+{
+    if (on == m_listening)
+        return;
+    m_listening = on;
+    if (on) {
+        m_namer.restart();
+        m_connection = connect(&m_link, &SerialLink::traffic, this, &LinkTap::onTraffic);
+    } else {
+        disconnect(m_connection);
+        m_namer.flush();
+    }
+}
+
+void LinkTap::startLog()
+{
+    if (m_connectionLog || !m_link.isOpen())
+        return;
+    const QString name =
+        QStringLiteral("corvane-%1-%2.log")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz")),
+                 m_link.portName());
+    m_connectionLog = std::make_unique<TrafficLogWriter>();
+    if (!m_connectionLog->open(QDir(TrafficMonitor::logsFolder()).filePath(name),
+                               TrafficRow::logHeader()))
+        m_connectionLog.reset();
+}
+
+QString LinkTap::logPath() const
+{
+    const QStringList files = m_connectionLog ? m_connectionLog->files() : QStringList();
+    return files.isEmpty() ? QString() : files.last();
+}
+
+void LinkTap::tick()
+{
     if (m_quiet)
         m_namer.flush();
     m_quiet = true;
-    m_model.takePending();
+}
+
+void LinkTap::portOpened()
+{
+    m_since.restart();
+    m_namer.restart();
+    if (m_monitor.autoLog())
+        startLog();
+}
+
+void LinkTap::portClosed()
+{
+    m_namer.flush();
+    m_connectionLog.reset(); // writes what is left, then closes the file
+}
+
+void LinkTap::onTraffic(bool sent, const QByteArray &bytes)
+{
+    m_quiet = false;
+    const TrafficNamer::Family family = FamilyOf(m_link.conversation());
+    if (sent)
+        m_namer.sent(bytes, family);
+    else
+        m_namer.received(bytes, family);
 }

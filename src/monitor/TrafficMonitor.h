@@ -1,32 +1,35 @@
 #pragma once
-// Watches one serial link for the traffic monitor: every chunk written or read is named
-// (TrafficNamer), time-stamped (ms since the port was opened, and the wall clock) and handed to
-// the list model, to the automatic log of the connection and to the trace file. It listens to
-// the link only while one of them wants rows, so a link nobody watches pays nothing.
+// Follows every serial link of the program for the traffic monitor: each chunk written or read
+// is named (a TrafficNamer per link), time-stamped (ms since that port was opened, and the wall
+// clock), marked with its port and handed to the one list model, to the automatic log of that
+// connection and to the trace file. A link is listened to only while one of them wants rows, so
+// a link nobody watches pays nothing.
 
 #include "core/TrafficLogWriter.h"
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficNamer.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <memory>
 
 class SerialLink;
+class LinkTap;
 
 class TrafficMonitor : public QObject
 {
     Q_OBJECT
 public:
-    explicit TrafficMonitor(SerialLink &link, QObject *parent = nullptr);
+    explicit TrafficMonitor(QObject *parent = nullptr);
     ~TrafficMonitor() override;
 
-    // The monitor of a link, made on first use and owned by the link.
-    static TrafficMonitor *of(SerialLink &link);
+    // Follows link for as long as it lives.
+    void follow(SerialLink &link);
 
     TrafficModel &model() { return m_model; }
-    TrafficNamer &namer() { return m_namer; }
 
     // The monitor window is open: rows go to the list.
     void setWatching(bool on);
@@ -35,30 +38,54 @@ public:
     void setAutoLog(bool on);
     bool autoLog() const { return m_autoLog; }
     static QString logsFolder();
+    // The file of the connection opened last; empty when none is logged.
     QString autoLogPath() const;
-    // All traffic to this file as well (--trace); empty: off.
-    void setTraceFile(const QString &path);
+    // All traffic to this file as well (--trace); empty: off. False when it cannot be opened.
+    bool setTraceFile(const QString &path);
 
     // Rows wait for the list until this ticks (every 100 ms); public for tests.
     QTimer BatchTimer;
     void batchTick();
 
 private:
-    void onTraffic(bool sent, const QByteArray &bytes);
-    void onRow(TrafficRow &row);
-    void portOpened();
-    void portClosed();
+    friend class LinkTap;
+    void takeRow(TrafficRow &row, TrafficLogWriter *connectionLog);
+    bool wantsRows() const { return m_watching || m_autoLog || m_trace; }
     void updateListening();
 
-    SerialLink &m_link;
     TrafficModel m_model;
-    TrafficNamer m_namer;
-    QElapsedTimer m_since;
     bool m_watching = false;
     bool m_autoLog = false;
-    bool m_listening = false;
-    bool m_quiet = true; // no traffic since the last batch tick
-    std::unique_ptr<TrafficLogWriter> m_connectionLog;
     std::unique_ptr<TrafficLogWriter> m_trace;
+    QList<QPointer<LinkTap>> m_taps;
+};
+
+// What the monitor keeps of one link: its namer, its clock and its connection log.
+class LinkTap : public QObject
+{
+    Q_OBJECT
+public:
+    LinkTap(SerialLink &link, TrafficMonitor &monitor);
+
+    void listen(bool on);
+    void startLog();
+    void stopLog() { m_connectionLog.reset(); }
+    QString logPath() const;
+    // A run of bytes with no frame ends when the line has been quiet for a batch tick.
+    void tick();
+    TrafficNamer &namer() { return m_namer; }
+
+private:
+    void onTraffic(bool sent, const QByteArray &bytes);
+    void portOpened();
+    void portClosed();
+
+    SerialLink &m_link;
+    TrafficMonitor &m_monitor;
+    TrafficNamer m_namer;
+    QElapsedTimer m_since;
+    bool m_listening = false;
+    bool m_quiet = true;
+    std::unique_ptr<TrafficLogWriter> m_connectionLog;
     QMetaObject::Connection m_connection;
 };

@@ -1,6 +1,7 @@
 #include "monitor/TrafficNamer.h"
 
 #include "alarm/AlarmFrames.h"
+#include "connect/ConnectFrames.h"
 #include "core/ByteRoutines.h"
 
 namespace {
@@ -28,24 +29,6 @@ QString CodeText(quint8 code)
         if (c.code == code)
             return ByteToHex(code) + QLatin1Char(' ') + QLatin1String(c.name);
     return ByteToHex(code);
-}
-
-// Bytes after the connect-time reply codes (the rest is unknown to the connect).
-int ConnectValueBytes(quint8 code)
-{
-    switch (code) {
-    case 0xFD:
-        return 3;
-    case 0xF8:
-    case 0xF9:
-    case 0xD6:
-    case 0xD1:
-        return 2;
-    case 0xEC:
-        return 12;
-    default:
-        return -1;
-    }
 }
 
 // "F8 work-form 00 passive": the kind is the code and the name, the fields the rest.
@@ -249,7 +232,7 @@ void TrafficNamer::receivedConnect(char byte)
     }
     if (have == 9) {
         flush();
-        m_connectLength = ConnectValueBytes(b);
+        m_connectLength = ConnectFrames::ReplyBytes(b);
         if (m_connectLength < 0) {
             addToRun(std::exchange(m_connectFrame, QByteArray()), QStringLiteral("no frame"), true);
             return;

@@ -50,13 +50,14 @@ QString TrafficRow::hex() const
 
 QByteArray TrafficRow::logHeader()
 {
-    return QByteArrayLiteral("# 毫秒\t时间\t方向\t内容\t字段\t校验\t字节\n");
+    return QByteArrayLiteral("# 毫秒\t时间\t串口\t方向\t内容\t字段\t校验\t字节\n");
 }
 
 QByteArray TrafficRow::logLine() const
 {
     const QStringList columns = {QString::number(elapsedMs),
                                  wall.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")),
+                                 port,
                                  direction(),
                                  oneLine(kind),
                                  oneLine(fields),
@@ -67,13 +68,14 @@ QByteArray TrafficRow::logLine() const
 
 QString TrafficRow::csvHeader()
 {
-    return QStringLiteral("毫秒,时间,方向,内容,字段,校验,字节\n");
+    return QStringLiteral("毫秒,时间,串口,方向,内容,字段,校验,字节\n");
 }
 
 QString TrafficRow::csvLine() const
 {
     const QStringList columns = {QString::number(elapsedMs),
                                  wall.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")),
+                                 port,
                                  direction(),
                                  csvField(oneLine(kind)),
                                  csvField(oneLine(fields)),

@@ -11,6 +11,7 @@ struct TrafficRow {
 
     qint64 elapsedMs = 0; // since the port was opened
     QDateTime wall;
+    QString port; // "COM1": the port entry of the link the bytes went over
     bool sent = false;
     QByteArray bytes;
     QString kind;   // "F8 work-form", "B4 input-record read", "no frame", ...

@@ -240,7 +240,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, button);
         apply(added({"13800000001"}));
-        Link().close();
+        window->exchange().link().close();
         press(button);
         QCOMPARE(backend->writtenSoFar(), QByteArray());
         QWidget *connect = Windows::find(QStringLiteral("frmZ40MOD"));

@@ -69,9 +69,9 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, answers);
         QFETCH(QByteArray, order);
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmExchange exchange(Link());
-        Link().setReceiveHandler([&exchange] { exchange.parser().parse(); });
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmExchange exchange(*mem);
         QCOMPARE(exchange.Timer2.interval(), 100);
         QCOMPARE(runReadAll(exchange, line, answers), order);
         QCOMPARE(exchange.readAllStep(), qint16(100));
@@ -86,14 +86,14 @@ private Q_SLOTS:
         QCOMPARE(s.restartTime->seconds(), QStringLiteral("10"));
         QCOMPARE(s.smsPassword.has_value(), order.contains('\xF1'));
         QCOMPARE(s.wakeDelays.has_value(), order.contains('\xD2'));
-        Link().setReceiveHandler({});
     }
 
     // A module that never answers gets the same first read every tick, without end.
     void silentModule()
     {
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmExchange exchange(Link());
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmExchange exchange(*mem);
         exchange.startReadAll();
         for (int i = 0; i < 3; ++i)
             exchange.readAllTick();
@@ -104,8 +104,9 @@ private Q_SLOTS:
     // A device that goes away ends the read-all: nothing is sent on, the sequence reports its end.
     void deviceLostEndsTheReadAll()
     {
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmExchange exchange(Link());
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmExchange exchange(*mem);
         QSignalSpy finished(&exchange, &AlarmExchange::sequenceFinished);
         exchange.startReadAll();
         exchange.readAllTick();
@@ -125,8 +126,9 @@ private Q_SLOTS:
     void testRequest()
     {
         QFETCH(bool, lost);
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmExchange exchange(Link());
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmExchange exchange(*mem);
         QSignalSpy ended(&exchange, &AlarmExchange::testRequestEnded);
         line->setDtr(true);
         exchange.startTestRequest(1, hex("24 1234 52 0D"));
@@ -149,9 +151,9 @@ private Q_SLOTS:
     // Records and the phone table land in the settings under the channel that was asked.
     void gathersRecords()
     {
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmExchange exchange(Link());
-        Link().setReceiveHandler([&exchange] { exchange.parser().parse(); });
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmExchange exchange(*mem);
         exchange.parser().reset();
         exchange.readRelayRecord(5);
         QCOMPARE(line->takeWritten(), hex(P "B5 02 05"));
@@ -181,7 +183,6 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(describe(replies.last().at(0).value<AlarmReplyValue>()),
                  QStringLiteral("text phone-write \"SETOK:\" ok"));
-        Link().setReceiveHandler({});
     }
 
     // The work-mode write: one frame per tick, 2 s apart, whatever the module answers.
@@ -201,8 +202,9 @@ private Q_SLOTS:
         QFETCH(int, workForm);
         QFETCH(int, transferMode);
         QFETCH(QByteArray, frames);
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmExchange exchange(Link());
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmExchange exchange(*mem);
         bool finished = false;
         connect(&exchange, &AlarmExchange::sequenceFinished, this, [&] { finished = true; });
         exchange.startWorkModeWrite([=] {
@@ -227,8 +229,9 @@ private Q_SLOTS:
     // A missing choice sends nothing and asks again on the next tick.
     void workModeMissingChoice()
     {
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmExchange exchange(Link());
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmExchange exchange(*mem);
         int asked = 0;
         connect(&exchange, &AlarmExchange::choiceMissing, this, [&] { ++asked; });
         exchange.startWorkModeWrite([] { return AlarmSequences::WorkModeChoice(); });
@@ -259,8 +262,9 @@ private Q_SLOTS:
         QFETCH(bool, mode1);
         QFETCH(double, idleMs);
         QFETCH(QByteArray, frames);
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmExchange exchange(Link());
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmExchange exchange(*mem);
         AlarmSequences::PowerSavingChoice choice{on, mode1, idleMs, 10000};
         exchange.startPowerSavingWrite(choice);
         for (int i = 0; i < 5 && exchange.Timer3.isActive(); ++i)

@@ -63,9 +63,10 @@ struct Run {
 // merged and the collected text is compared once at the end.
 Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 seed = 1)
 {
-    MemorySerialBackend *line = ResetWorld(true);
-    AlarmReplyParser parser(Link());
-    Link().setReceiveHandler([&parser] { parser.parse(); });
+    MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+    AlarmReplyParser parser(*mem);
+    mem->bindReceiver(&parser, [&parser] { parser.parse(); });
     prepare(parser, conditions);
     parser.reset();
     Run run;
@@ -97,8 +98,7 @@ Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 s
     }
     QCoreApplication::processEvents();
     run.message = parser.messageText();
-    run.left = Link().bytesWaiting();
-    Link().setReceiveHandler({});
+    run.left = mem->bytesWaiting();
     return run;
 }
 
@@ -260,9 +260,10 @@ private Q_SLOTS:
     // a shorter text waits for more (a partial reply has no time limit).
     void textEndings()
     {
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmReplyParser parser(Link());
-        Link().setReceiveHandler([&parser] { parser.parse(); });
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmReplyParser parser(*mem);
+        mem->bindReceiver(&parser, [&parser] { parser.parse(); });
         QStringList got;
         parser.setReplyHandler([&got](const AlarmReplyValue &r) { got << describe(r); });
         parser.setPhoneTableOp(AlarmReplyParser::PhoneOp::Write);
@@ -282,15 +283,15 @@ private Q_SLOTS:
         line->inject(hex(P "DB 00 01"));
         QCoreApplication::processEvents();
         QCOMPARE(got.last(), QStringLiteral("DB wake-mode 2"));
-        Link().setReceiveHandler({});
     }
 
     // A flooded line never stalls the parser and never grows what waits unread; once the junk
     // stops, a reply is read again.
     void flood()
     {
-        MemorySerialBackend *line = ResetWorld(true);
-        AlarmReplyParser parser(Link());
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmReplyParser parser(*mem);
         QStringList got;
         parser.setReplyHandler([&got](const AlarmReplyValue &r) { got << describe(r); });
         parser.reset();
@@ -298,15 +299,14 @@ private Q_SLOTS:
         QByteArray junk(1 << 20, '\x55');
         for (int i = 0; i < 4; ++i)
             line->inject(junk);
-        QVERIFY(Link().bytesWaiting() <= 64 * 1024);
-        Link().setReceiveHandler([&parser] { parser.parse(); });
+        QVERIFY(mem->bytesWaiting() <= 64 * 1024);
+        mem->bindReceiver(&parser, [&parser] { parser.parse(); });
         line->inject(hex(P "EC 5345"));
         QCoreApplication::processEvents();
-        QCOMPARE(Link().bytesWaiting(), 0);
+        QCOMPARE(mem->bytesWaiting(), 0);
         line->inject(hex("544F4B3A"));
         QCoreApplication::processEvents();
         QCOMPARE(got, QStringList{"text version-code \"SETOK:\" ok"});
-        Link().setReceiveHandler({});
     }
 };
 

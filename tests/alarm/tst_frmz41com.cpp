@@ -3,7 +3,7 @@
 // what a frame can carry.
 
 #include "alarm/ui/frmZ41COM.h"
-#include "core/Module1.h"
+#include "core/SerialLink.h"
 #include "support/AlarmTestKit.h"
 #include "support/AlarmWindowKit.h"
 
@@ -105,11 +105,12 @@ private Q_SLOTS:
 
     void parserTakesOverAtTimer5()
     {
-        QCOMPARE(ProtocolId, qint16(ProtocolAlarmWindowLoading));
+        QVERIFY(!window->exchange().listening());
+        QCOMPARE(window->exchange().link().receiver(), &window->exchange());
         inject(hex(P "F8 00 00"));
         QCOMPARE(shown("Label3"), QStringLiteral("* * * *"));
         window->onTimer5();
-        QCOMPARE(ProtocolId, qint16(ProtocolAlarm));
+        QVERIFY(window->exchange().listening());
         inject(hex(P "F9 00 01"));
         QCOMPARE(shown("Label3"), QStringLiteral("被动方式"));
         QCOMPARE(shown("Label4"), QStringLiteral("格式传输"));
@@ -134,7 +135,10 @@ private Q_SLOTS:
 
     void offlineStartSendsNothing()
     {
-        OfflineStart = true;
+        closeArea();
+        ModuleIdentity offline;
+        offline.offlineStart = true;
+        openArea(offline);
         window->onTimer5();
         window->onTimer6();
         QVERIFY(!window->exchange().readAllRunning());
@@ -150,7 +154,7 @@ private Q_SLOTS:
         window->refresh();
         QCOMPARE(messages->messages.size(), 1);
         QVERIFY(messages->texts().first().contains(QStringLiteral("本机没有这个串口")));
-        QVERIFY(!Link().isOpen() && !window->exchange().readAllRunning());
+        QVERIFY(!window->exchange().link().isOpen() && !window->exchange().readAllRunning());
         QCOMPARE(states().left(10), QStringLiteral("1111111111")); // Command15 waits for a row
     }
 

@@ -1,16 +1,18 @@
-// The main window: its static calls, menus and launcher timer, the menu wiring of the
-// application; the launcher; --connect and Qt's texts in Chinese; the wait window; the message
-// boxes of the running program.
+// The main window: its menus and launcher timer, the menu wiring of the application and what
+// the module windows tell it; the launcher; --connect and Qt's texts in Chinese; the wait
+// window; the message boxes of the running program.
+#include "alarm/ui/frmZ41COM.h"
 #include "app/AppWindows.h"
 #include "app/Translations.h"
-#include "connect/ConnectTimers.h"
-#include "core/Module1.h"
+#include "connect/ui/frmZ40MOD.h"
 #include "core/SerialLink.h"
 #include "core/ui/Form10.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WidgetDialogs.h"
 #include "core/ui/WindowRegistry.h"
+#include "support/AppKit.h"
 #include "support/TestSupport.h"
+#include "tools/ui/Form9.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -37,7 +39,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
     MainWindow *m_main = nullptr;
-    MemorySerialBackend *m_line = nullptr;
+    AppKit *m_app = nullptr;
 
     QAction *entry(const QString &name) { return m_main->findChild<QAction *>(name); }
     void trigger(const QStringList &names)
@@ -47,57 +49,66 @@ class TestMainWindow : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        RegisterWindows();
-        QVERIFY(InstallQtTranslations());
-    }
+    void initTestCase() { QVERIFY(InstallQtTranslations()); }
     void init()
     {
-        m_line = ResetWorld();
+        m_app = new AppKit;
         Windows::registerFactory(QStringLiteral("frmZ40MOD"), [] { return new QDialog; });
-        RxStep = 7;
+        frmZ41COM::setDatabasePath(QStringLiteral("/nonexistent/gprs.mdb"));
         m_main = new MainWindow;
+        WireMainWindow(m_main);
     }
     void cleanup()
     {
         delete m_main;
-        Windows::unloadAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete m_app;
         SetMessageHandler({});
-        RegisterWindows();
+    }
+    // The alarm window on an open memory line, opened as the connect dialog opens it.
+    frmZ41COM *openAlarmWindow()
+    {
+        MemoryLine mem(true);
+        OpenAlarmWindow(m_app->ports, mem.release(), ModuleIdentity());
+        auto *alarm = Windows::findTyped<frmZ41COM>();
+        alarm->load();
+        alarm->Timer5.stop();
+        alarm->Timer6.stop();
+        return alarm;
     }
 
-    // Other windows reach the status bar and hide the menu "短信发送方式" through static calls
-    // that do nothing while no main window exists.
-    void staticCalls()
+    // The module window tells the main window its port and module state for the status bar,
+    // and shows the menu "短信发送方式" while it is open.
+    void moduleWindowReachesTheMainWindow()
     {
-        QVERIFY(MainWindow::instance() == m_main && RxStep == 0);
-        MainWindow::setStatusText(2, QStringLiteral("模块状态：已连接"));
+        frmZ41COM *alarm = openAlarmWindow();
+        QCOMPARE(m_main->statusPanel(1), QStringLiteral("串口：COM1--9600,n,8,1"));
+        alarm->setModuleStatus(QStringLiteral("已连接"));
         auto *label = m_main->findChild<QLabel *>(QStringLiteral("StatusBar1_2"));
         QCOMPARE(label->text() + label->accessibleName(), "模块状态：已连接模块状态：已连接");
-        MainWindow::setSmsMannerVisible(false);
+        alarm->tabChanged(frmZ41COM::TestPage);
+        QVERIFY(m_main->isSmsMannerMenuVisible());
+        Windows::unload(QStringLiteral("frmZ41COM"));
         QVERIFY(!m_main->isSmsMannerMenuVisible());
-        delete m_main;
-        m_main = nullptr;
-        MainWindow::setStatusText(1, QStringLiteral("串口：COM1--9600,n,8,1"));
-        MainWindow::setSmsMannerVisible(true);
-        QVERIFY(!MainWindow::instance());
     }
 
     // Exactly one entry is checked and drawn with a check mark, not a radio dot; every choice
-    // empties the alarm window's send box Text21(1), loading that window hidden.
+    // reaches the communication test of the alarm window and empties its send box Text21(1).
+    // With no alarm window open none is made.
     void sendingMode()
     {
         QSignalSpy clear(m_main, &MainWindow::clearSendRequested);
         trigger({"englist", "chinese"});
-        QWidget *alarm = Windows::find("frmZ41COM");
-        QVERIFY(alarm && !alarm->isVisible());
+        QVERIFY(!Windows::find("frmZ41COM"));
+        frmZ41COM *alarm = openAlarmWindow();
         auto *box = alarm->findChild<QPlainTextEdit *>(QStringLiteral("Text21_1"));
+        box->setPlainText(QStringLiteral("上次输入的短信"));
+        trigger({"englist"});
+        QCOMPARE(alarm->smsMode(), AlarmFrames::SmsSendMode::English);
         box->setPlainText(QStringLiteral("上次输入的短信"));
         trigger({"sendhex", "sendhex"}); // chosen again: stays chosen
         QCOMPARE(box->toPlainText(), QString());
-        QCOMPARE(clear.size(), 4);
+        QCOMPARE(alarm->smsMode(), AlarmFrames::SmsSendMode::Hex);
+        QCOMPARE(clear.size(), 5);
         auto *menu = static_cast<MenuPeek *>(m_main->findChild<QMenu *>("sms_Manner"));
         for (const char *name : {"chinese", "englist", "sendhex"}) {
             QCOMPARE(entry(name)->isChecked(), name == QLatin1String("sendhex"));
@@ -116,9 +127,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m_main));
         m_main->onTimer1();
         QWidget *launcher = Windows::find("frmMain");
-        AddressModeK = false;
         trigger({"count_k"});
-        QVERIFY(AddressModeK);
+        QVERIFY(Windows::findTyped<Form9>()->variantK());
         QMenu *menu = m_main->findChild<QMenu *>(QStringLiteral("windows"));
         m_main->refreshWindowList();
         QCOMPARE(Marked(menu), "&1 短信报警控制模块|&2 为用户计算地址K *");
@@ -126,7 +136,7 @@ private Q_SLOTS:
         QVERIFY(m_main->mdiArea()->activeSubWindow() == launcher->parentWidget());
         QCOMPARE(Marked(menu), "&1 短信报警控制模块 *|&2 为用户计算地址K");
         trigger({"lookfine"});
-        QVERIFY(!AddressModeK);
+        QVERIFY(!Windows::findTyped<Form9>()->variantK());
         QCOMPARE(Windows::find("Form9")->parentWidget()->size(), QSize(484, 310));
         m_main->refreshWindowList();
         QCOMPARE(Marked(menu), "&1 短信报警控制模块|&2 为用户计算地址 *");
@@ -141,27 +151,24 @@ private Q_SLOTS:
 
     // --- the launcher frmMain ---
 
-    // 100 ms after start-up the launcher is shown at 0,0 with 11800 x 8180 twips. Loading it
-    // raises DTR (it reaches the device once the port opens); closing the main window unloads
-    // the launcher, which closes the port, and the other child windows.
+    // 100 ms after start-up the launcher is shown at 0,0 with 11800 x 8180 twips; closing the
+    // main window unloads the launcher and the other child windows, and a module window's port
+    // goes with its window.
     void launcherLifetime()
     {
         QCOMPARE(m_main->Timer1.interval(), 100);
         QVERIFY(m_main->Timer1.isActive() && !Windows::isLoaded("frmMain"));
-        QVERIFY(!Link().dtr());
         m_main->onTimer1();
-        QVERIFY(Link().dtr() && !m_main->Timer1.isActive());
+        QVERIFY(!m_main->Timer1.isActive());
         QWidget *launcher = Windows::find("frmMain");
         QVERIFY(launcher && launcher->isVisibleTo(m_main));
         QCOMPARE(launcher->parentWidget()->geometry(), QRect(0, 0, 787, 545));
         trigger({"lookfine"});
-        Link().open();
-        QVERIFY(m_line->dtr());
-        QSignalSpy closed(&Link(), &SerialLink::portClosed);
+        QPointer<SerialLink> link = &openAlarmWindow()->exchange().link();
+        QVERIFY(link->isOpen());
         m_main->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!Link().isOpen() && !Windows::isLoaded("frmMain"));
-        QCOMPARE(closed.size(), 1);
+        QVERIFY(!Windows::isLoaded("frmMain") && link.isNull());
         QVERIFY(!Windows::isLoaded("Form9") && m_main->mdiArea()->subWindowList().isEmpty());
     }
 
@@ -172,7 +179,7 @@ private Q_SLOTS:
     void connectAtStartUp()
     {
         MessageRecorder messages;
-        RegisterWindows(); // the real connect dialog
+        RegisterWindows(m_app->ports, m_app->monitor); // the real connect dialog
         m_main->setGeometry(20, 30, 560, 420);
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main));
@@ -185,8 +192,9 @@ private Q_SLOTS:
         QCOMPARE(dialog->findChild<QComboBox *>("Combo1")->currentText() + ' ' +
                      dialog->findChild<QComboBox *>("Combo2")->currentText(),
                  "COM2 19200bps");
-        QVERIFY(MainTimers().Timer8.isActive());
-        MainTimers().Timer8.stop();
+        auto &routine = static_cast<frmZ40MOD *>(dialog)->routine();
+        QVERIFY(routine.Timer8.isActive());
+        routine.stop();
     }
 
     // Qt's own menus are Chinese once the program's translator is installed: no entry keeps

@@ -1,13 +1,12 @@
 // The byte and text routines shared by frame builders, parsers and input boxes; SerialLink over
-// the memory backend: port settings, receive threshold semantics and dispatch; over the
-// QSerialPort backend: why a port does not open; the port map.
+// the memory backend: port settings, receive threshold semantics and the bound receiver; over the
+// QSerialPort backend: why a port does not open; the port map and the book of open ports.
 #include "core/ByteRoutines.h"
-#include "core/Module1.h"
 #include "core/OpenFailure.h"
-#include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
 #include "core/serial/PortLock.h"
 #include "core/serial/PortMap.h"
+#include "core/serial/Ports.h"
 #include "core/serial/QtSerialBackend.h"
 #include "core/serial/RoutingBackend.h"
 #include "sim/PtyServer.h"
@@ -25,7 +24,7 @@ namespace {
 // A reply parser that reads what the threshold lets it read (or nothing). Inside its first call
 // more bytes arrive and pending events run.
 struct Reader {
-    MemorySerialBackend *line = nullptr;
+    MemoryLine *line = nullptr;
     bool reads = true;
     QByteArray during, got;
     int calls = 0, depth = 0, maxDepth = 0;
@@ -33,11 +32,11 @@ struct Reader {
     {
         maxDepth = qMax(maxDepth, ++depth);
         if (++calls == 1 && !during.isEmpty()) {
-            line->inject(during);
+            line->backend->inject(during);
             QCoreApplication::processEvents();
         }
         if (reads)
-            got += Link().read();
+            got += (**line).read();
         --depth;
     }
 };
@@ -47,7 +46,6 @@ class TestSerialLink : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { ClearReplyParsers(); }
 
     // A digit's value: only "0"-"9" and "A"-"F" have one. The key filter of hexadecimal boxes
     // keeps digits, backspace (8) and codes from 127 on, turns "a"-"f" into capitals.
@@ -147,19 +145,13 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
     }
 
-    void hexColonAnsiAndReset()
+    void hexColonAndAnsi()
     {
         QCOMPARE(BytesToHexColon(QByteArray::fromHex("1A0A00FF")), QStringLiteral("1A:0A:00:FF:"));
         QCOMPARE(BytesToHexColon(QByteArray()), QString());
         // GBK: the two characters 中文 are D6 D0 CE C4.
         QCOMPARE(ToAnsi(QStringLiteral("中文")), QByteArray::fromHex("D6D0CEC4"));
         QCOMPARE(FromAnsi(QByteArray::fromHex("D6D0CEC4")), QStringLiteral("中文"));
-        ProtocolId = RxStep = 7;
-        RxBytes = "x";
-        ModeChoiceFlags[2] = OfflineStart = true;
-        ResetSharedValues();
-        QVERIFY(!ProtocolId && !RxStep && RxBytes.isEmpty() && !ModeChoiceFlags[2] &&
-                !OfflineStart);
     }
 
     void applyPortSettings_data()
@@ -182,14 +174,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, port);
         QFETCH(QString, baud);
-        MemorySerialBackend *line = ResetWorld();
-        Link().setPortResolver([](int n) { return QStringLiteral("/dev/fake%1").arg(n); });
-        Link().setPortNumber(5);
-        Link().setSettings(QStringLiteral("57600,n,8,1"));
-        ApplyPortSettings(port, baud);
-        QCOMPARE(Link().open(), OpenResult::Ok);
-        QTEST(line->openedPath() + ' ' + Link().settings(), "opened");
-        QCOMPARE(line->openedBaud(), Link().settings().section(',', 0, 0).toInt());
+        MemoryLine line;
+        line->setPortResolver([](int n) { return QStringLiteral("/dev/fake%1").arg(n); });
+        line->setPortNumber(5);
+        line->setSettings(QStringLiteral("57600,n,8,1"));
+        line->applyChoice(port, baud);
+        QCOMPARE(line->open(), OpenResult::Ok);
+        QTEST(line.backend->openedPath() + ' ' + line->settings(), "opened");
+        QCOMPARE(line.backend->openedBaud(), line->settings().section(',', 0, 0).toInt());
     }
 
     // The parser is called while at least threshold bytes wait (0: never), again after it
@@ -224,53 +216,56 @@ private Q_SLOTS:
         QFETCH(QByteArrayList, pieces);
         QFETCH(QByteArray, during);
         QFETCH(bool, reads);
-        Reader reader{ResetWorld(true), reads, during, {}, 0, 0, 0};
-        SetReplyParser(ProtocolAlarm, [&reader] { reader.parse(); });
-        ProtocolId = pieces.contains(QByteArray()) ? 17 : ProtocolAlarm; // 17: alarm window loading
-        Link().setThreshold(threshold);
+        MemoryLine line(true);
+        Reader reader{&line, reads, during, {}, 0, 0, 0};
+        // An empty piece: until then nobody is bound (a window that loads) and the bytes wait.
+        const auto bind = [&] { line->bindReceiver(line.backend, [&reader] { reader.parse(); }); };
+        if (!pieces.contains(QByteArray()))
+            bind();
+        line->setThreshold(threshold);
         for (const QByteArray &piece : pieces) {
             if (piece.isEmpty()) {
                 QCOMPARE(reader.calls, 0);
-                ProtocolId = ProtocolAlarm;
-                Link().setThreshold(threshold);
+                bind();
+                line->setThreshold(threshold);
             }
-            reader.line->inject(piece);
+            line.backend->inject(piece);
             QCoreApplication::processEvents();
         }
         QTEST(reader.got, "got");
         QTEST(reader.calls, "calls");
-        QTEST(int(Link().bytesWaiting()), "left");
+        QTEST(int(line->bytesWaiting()), "left");
         QVERIFY(reader.maxDepth <= 1);
     }
 
     void writeAndReadAll()
     {
-        MemorySerialBackend *line = ResetWorld(false);
-        Link().write(QByteArray::fromHex("1A"));
+        MemoryLine mem(false);
+        MemorySerialBackend *line = mem.backend;
+        mem->write(QByteArray::fromHex("1A"));
         QVERIFY(line->writtenSoFar().isEmpty()); // closed: nothing sent
-        Link().setPortResolver([](int) { return QString(); });
-        QCOMPARE(Link().open(), OpenResult::NoSuchPort);
-        Link().setPortResolver({});
-        QCOMPARE(Link().open(), OpenResult::Ok);
-        Link().write(QByteArray::fromHex("1A2A3A4A5A6A7A8AFE03"));
+        mem->setPortResolver([](int) { return QString(); });
+        QCOMPARE(mem->open(), OpenResult::NoSuchPort);
+        mem->setPortResolver({});
+        QCOMPARE(mem->open(), OpenResult::Ok);
+        mem->write(QByteArray::fromHex("1A2A3A4A5A6A7A8AFE03"));
         QCOMPARE(line->takeWritten(), QByteArray::fromHex("1A2A3A4A5A6A7A8AFE03"));
         line->inject(QByteArray::fromHex("0102030405"));
-        Link().setThreshold(0); // 0: a read takes everything
-        QCOMPARE(Link().read(), QByteArray::fromHex("0102030405"));
+        mem->setThreshold(0); // 0: a read takes everything
+        QCOMPARE(mem->read(), QByteArray::fromHex("0102030405"));
     }
 
     void deviceLossClosesOnceAndResets()
     {
-        MemorySerialBackend *line = ResetWorld(true);
-        QSignalSpy lost(&Link(), &SerialLink::deviceLost);
-        RxStep = 18;
-        line->simulateLoss();
-        line->simulateLoss(); // a second report of the same loss
+        MemoryLine mem(true);
+        QSignalSpy lost(mem.link.get(), &SerialLink::deviceLost);
+        mem.backend->simulateLoss();
+        mem.backend->simulateLoss(); // a second report of the same loss
         QCoreApplication::processEvents();
         QCOMPARE(lost.count(), 1);
-        QVERIFY(!Link().isOpen() && RxStep == 0);
+        QVERIFY(!mem->isOpen());
         // The program stays usable: a new connect opens the port again.
-        QCOMPARE(Link().open(), OpenResult::Ok);
+        QCOMPARE(mem->open(), OpenResult::Ok);
     }
 
     // --- the QSerialPort backend against real pseudo-terminals, files and lock files
@@ -327,19 +322,18 @@ private Q_SLOTS:
                            QSysInfo::machineHostName().toUtf8() + '\n');
             QVERIFY(removal.tryLock());
         }
-        ResetWorld();
+        MemoryLine mem;
         MessageRecorder recorder;
-        Link().setBackend(new QtSerialBackend);
-        Link().setPortResolver([path](int) { return path; });
-        const bool opened = OpenPortOrReport(Link());
+        mem->setBackend(new QtSerialBackend);
+        mem->setPortResolver([path](int) { return path; });
+        const bool opened = OpenPortOrReport(*mem);
         removal.unlock();
         if (locked)
             QFile::remove(lock);
-        QVERIFY(!opened && !Link().isOpen() && recorder.messages.size() == 1);
+        QVERIFY(!opened && !mem->isOpen() && recorder.messages.size() == 1);
         const MessageRequest &m = recorder.messages[0];
         QVERIFY2(m.text.startsWith(message) && m.title == QStringLiteral("端口错误"),
                  qPrintable(m.title + ' ' + m.text));
-        Link().setBackend(nullptr);
     }
 
     // Defaults: USB and ACM adapters first, then the others in name order; --port sets any entry.
@@ -349,20 +343,51 @@ private Q_SLOTS:
                      {"/dev/ttyS10", "/dev/ttyS2", "/dev/ttyACM0", "/dev/ttyUSB1", "/dev/ttyUSB0"}),
                  (QStringList{"/dev/ttyACM0", "/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyS2",
                               "/dev/ttyS10"}));
-        PortMap::clear();
-        QVERIFY(PortMap::setOverride(QStringLiteral("COM2=/dev/pts/7")));
-        QVERIFY(PortMap::setOverride(QStringLiteral("com8=/tmp/x")));
-        QVERIFY(!PortMap::setOverride(QStringLiteral("COM9=/dev/pts/7")));
-        QVERIFY(!PortMap::setOverride(QStringLiteral("COM2")));
-        PortMap::set(3, QLatin1String(RoutingBackend::VirtualPath));
-        QCOMPARE(PortMap::path(2) + PortMap::path(8), "/dev/pts/7/tmp/x");
-        QCOMPARE(PortMap::describe(3), QStringLiteral("COM3 → 内置虚拟报警模块"));
-        PortMap::clear();
+        PortMap map;
+        QVERIFY(map.setOverride(QStringLiteral("COM2=/dev/pts/7")));
+        QVERIFY(map.setOverride(QStringLiteral("com8=/tmp/x")));
+        QVERIFY(!map.setOverride(QStringLiteral("COM9=/dev/pts/7")));
+        QVERIFY(!map.setOverride(QStringLiteral("COM2")));
+        map.set(3, QLatin1String(RoutingBackend::VirtualPath));
+        QCOMPARE(map.path(2) + map.path(8), "/dev/pts/7/tmp/x");
+        QCOMPARE(map.describe(3), QStringLiteral("COM3 → 内置虚拟报警模块"));
         // The virtual path opens the in-memory line, any other the device.
         RoutingBackend routing;
         QCOMPARE(routing.open(QLatin1String(RoutingBackend::VirtualPath), 9600, nullptr),
                  OpenResult::Ok);
         QVERIFY(routing.memory()->isOpen());
+    }
+
+    // Two windows never hold one device: the second open is refused and names the holder; a
+    // link on another device, or the same device once the first has let go, opens.
+    void portsRefuseAHeldDevice()
+    {
+        Ports ports;
+        ports.setBackendMaker([] { return new MemorySerialBackend; });
+        ports.map().set(1, QStringLiteral("/dev/ttyUSB0"));
+        ports.map().set(2, QStringLiteral("/dev/ttyUSB1"));
+        QSignalSpy made(&ports, &Ports::linkMade);
+        QObject alarmWindow, vx8Window;
+        SerialLink *alarm = ports.makeLink(QStringLiteral("短信模块参数设置"), &alarmWindow);
+        SerialLink *vx8 = ports.makeLink(QStringLiteral("VX8"), &vx8Window);
+        QCOMPARE(made.count(), 2);
+        QCOMPARE(alarm->open(), OpenResult::Ok);
+        vx8->setPortNumber(1);
+        QString detail;
+        QCOMPARE(vx8->open(&detail), OpenResult::HeldByWindow);
+        QCOMPARE(detail, QStringLiteral("短信模块参数设置"));
+        QVERIFY(OpenFailureText(OpenResult::HeldByWindow, "COM1", detail)
+                    .contains(QStringLiteral("“短信模块参数设置”")));
+        vx8->setPortNumber(2);
+        QCOMPARE(vx8->open(), OpenResult::Ok);
+        vx8->close();
+        vx8->setPortNumber(1);
+        alarm->close();
+        QCOMPARE(vx8->open(), OpenResult::Ok);
+        // A link that is gone holds nothing.
+        delete vx8;
+        QCOMPARE(ports.links(), QList<SerialLink *>{alarm});
+        QCOMPARE(alarm->open(), OpenResult::Ok);
     }
 };
 

@@ -18,16 +18,15 @@ using Identity = Vx8ModuleState::Identity;
 using Outcome = DataExchange::IdentityOutcome;
 
 struct Bench {
-    MemorySerialBackend *line = ResetWorld(true);
+    MemoryLine mem{true};
+    MemorySerialBackend *line = mem.backend;
     Vx8ModuleSim module;
-    DataExchange exchange{Link()};
+    DataExchange exchange{*mem};
     Bench()
     {
         AttachVx8Sim(line, &module);
-        Link().setReceiveHandler([this] { exchange.parser().parse(); });
         exchange.parser().reset();
     }
-    ~Bench() { Link().setReceiveHandler({}); }
     // The requests the module got: code, and the operation unless it is a read ("F4 F81").
     QString codes() const
     {
@@ -202,22 +201,29 @@ private Q_SLOTS:
         QCOMPARE(b.module.state().sentData, (QList<QByteArray>{hex("01 02 03"), hex("09")}));
     }
 
-    // --demo: the path opened chooses the module that answers the connect query.
+    // --demo: the path opened chooses the module that answers the connect query; each line
+    // talks to its own module, and a module follows the line that opened it last.
     void demoModules()
     {
-        auto *line = new MemorySerialBackend;
-        QObject owner;
-        InstallDemoModules(line, &owner);
+        MemorySerialBackend alarmLine, vx8Line, later;
+        DemoModules demo;
+        for (MemorySerialBackend *line : {&alarmLine, &vx8Line, &later})
+            demo.serve(line);
+        const QByteArray query = hex("1A2A3A4A5A6A7A8A FE 03");
+        vx8Line.open(QStringLiteral("virtual:vx8"), 9600, nullptr);
+        alarmLine.open(QStringLiteral("virtual:alarm"), 9600, nullptr);
         QByteArray answers;
-        for (const char *path : {"virtual:vx8", "virtual:alarm"}) {
-            line->open(QLatin1String(path), 9600, nullptr);
-            line->write(hex("1A2A3A4A5A6A7A8A FE 03"));
+        for (MemorySerialBackend *line : {&vx8Line, &alarmLine}) {
+            line->write(query);
             QTRY_VERIFY(line->bytesAvailable() == 12);
             answers += line->read(12).mid(11);
-            line->close();
         }
         QCOMPARE(answers, hex("80 00")); // VX8 in data communication, then the alarm module
-        delete line;
+        later.open(QStringLiteral("virtual:alarm"), 9600, nullptr);
+        alarmLine.write(query);
+        later.write(query);
+        QTRY_VERIFY(later.bytesAvailable() == 12);
+        QCOMPARE(alarmLine.bytesAvailable(), 0);
     }
 };
 

@@ -24,9 +24,10 @@ struct Run {
 // the request answered next ("01p": passive, format, poll; s send, m memory check).
 Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 seed)
 {
-    MemorySerialBackend *line = ResetWorld(true);
-    DataReplyParser parser(Link());
-    Link().setReceiveHandler([&parser] { parser.parse(); });
+    MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+    DataReplyParser parser(*mem);
+    mem->bindReceiver(&parser, [&parser] { parser.parse(); });
     using Request = DataReplyParser::Request;
     const QChar ask = conditions.size() > 2 ? conditions.at(2) : QChar();
     parser.expectAnswerTo(ask == 'p'   ? Request::Poll
@@ -47,8 +48,7 @@ Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 s
         QCoreApplication::processEvents();
     }
     QCoreApplication::processEvents();
-    run.left = Link().bytesWaiting();
-    Link().setReceiveHandler({});
+    run.left = mem->bytesWaiting();
     return run;
 }
 
@@ -129,11 +129,12 @@ private Q_SLOTS:
     {
         QCOMPARE(feed("10", hex("01 02 03 04"), Feed::Whole, 1).replies,
                  QStringList{"data from [] 01:02:03:04"});
-        MemorySerialBackend *line = ResetWorld(true);
-        DataReplyParser parser(Link());
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        DataReplyParser parser(*mem);
         QStringList replies;
         parser.setReplyHandler([&](const DataReplyValue &r) { replies << describe(r); });
-        Link().setReceiveHandler([&parser] { parser.parse(); });
+        mem->bindReceiver(&parser, [&parser] { parser.parse(); });
         parser.reset();
         line->inject(hex(P "F6 03"));
         QCoreApplication::processEvents();
@@ -142,7 +143,6 @@ private Q_SLOTS:
         line->inject(hex("01 2C D7 FA"));
         QCoreApplication::processEvents();
         QCOMPARE(replies, QStringList{"D7 result FA"});
-        Link().setReceiveHandler({});
     }
 };
 

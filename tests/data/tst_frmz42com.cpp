@@ -2,9 +2,7 @@
 // and pages, dependent controls, scroll bars, key filters for typed and pasted text, the
 // baud write, the identity wait that times out, and the VX8 option and "进入" rules.
 
-#include "app/AppWindows.h"
 #include "connect/ui/frmVX8.h"
-#include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/Form10.h"
 #include "core/ui/WindowRegistry.h"
@@ -12,6 +10,7 @@
 #include "sim/SimAttach.h"
 #include "sim/Vx8ModuleSim.h"
 #include "support/AlarmTestKit.h"
+#include "support/AppKit.h"
 #include "support/TestSupport.h"
 
 #include <QtTest>
@@ -21,25 +20,31 @@ class TestFrmZ42COM : public QObject
 {
     Q_OBJECT
     MemorySerialBackend *line = nullptr;
+    AppKit *app = nullptr;
 
     template <class T = QWidget> T *c(QWidget *w, const char *name)
     {
         return w->findChild<T *>(QLatin1String(name));
     }
+    // The data window on an open memory line, opened the way frmVX8 hands a module over.
     frmZ42COM *open(int startOnData, std::array<bool, 5> flags)
     {
-        StartOnDataTab = quint8(startOnData);
-        ModeChoiceFlags = flags;
-        return Windows::get<frmZ42COM>();
+        MemoryLine mem(true);
+        line = mem.backend;
+        ModuleIdentity identity;
+        identity.startOnDataTab = startOnData == 1;
+        identity.modeChoiceFlags = flags;
+        OpenDataWindow(app->ports, mem.release(), identity);
+        return Windows::findTyped<frmZ42COM>();
     }
 
 private Q_SLOTS:
-    void init()
+    void init() { app = new AppKit; }
+    void cleanup()
     {
-        line = ResetWorld(true);
-        RegisterWindows();
+        delete app;
+        app = nullptr;
     }
-    void cleanup() { Windows::unloadAll(); }
 
     void captionsAndPages_data()
     {
@@ -67,7 +72,7 @@ private Q_SLOTS:
             pages << QString::number(tabs->currentIndex());
         }
         QTEST(pages.join(' '), "pages");
-        QVERIFY(ProtocolId == ProtocolDataModule && w->Timer1.isActive());
+        QVERIFY(w->exchange().link().receiver() == &w->exchange() && w->Timer1.isActive());
     }
 
     void dependentControlsAndScrollBars()
@@ -118,8 +123,8 @@ private Q_SLOTS:
     {
         MessageRecorder messages;
         Vx8ModuleSim module;
-        AttachVx8Sim(line, &module);
         frmZ42COM *w = open(1, {});
+        AttachVx8Sim(line, &module);
         c<QComboBox>(w, "Combo7")->setCurrentText("115200bps");
         line->takeWritten();
         w->set_baud();
@@ -160,11 +165,13 @@ private Q_SLOTS:
     void vx8OptionsAndEnter()
     {
         MessageRecorder messages;
-        auto *vx8 = Windows::get<frmVX8>();
+        auto *vx8 = qobject_cast<frmVX8 *>(Windows::get(QStringLiteral("frmVX8")));
         QVERIFY(!c(vx8, "Option1")->isEnabled() && !c(vx8, "Command1_2")->isEnabled());
-        ModuleInfo = hex("01 00 80");
-        vx8->identified();
-        QVERIFY(c<QRadioButton>(vx8, "Option1")->isChecked());
+        line = AppKit::line(vx8->link());
+        vx8->command1(0)->click();
+        vx8->routine().onTimer8();
+        line->inject(hex("1A2A3A4A5A6A7A8A FD 01 00 80 1A2A3A4A5A6A7A8A D1 03 02"));
+        QTRY_VERIFY(c<QRadioButton>(vx8, "Option1")->isChecked());
         line->takeWritten();
         c<QRadioButton>(vx8, "Option1")->click(); // already in data communication
         QVERIFY(line->takeWritten().isEmpty());
@@ -175,7 +182,10 @@ private Q_SLOTS:
         c(vx8, "Option2")->setEnabled(true);
         vx8->command1(2)->click();
         QVERIFY(!Windows::isLoaded(QStringLiteral("frmVX8")));
-        QVERIFY(StartOnDataTab == 0 && Windows::isLoaded(QStringLiteral("frmZ42COM")));
+        auto *data = Windows::findTyped<frmZ42COM>();
+        QVERIFY(data && !data->identity().startOnDataTab);
+        QCOMPARE(data->identity().moduleInfo, hex("01 00 80"));
+        QVERIFY(data->exchange().link().isOpen()); // the VX8 window's link, handed on
     }
 };
 

@@ -4,7 +4,6 @@
 // again once the junk stops (bench/flood.sh runs floodThenRead for longer).
 
 #include "alarm/AlarmExchange.h"
-#include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/serial/QtSerialBackend.h"
 #include "monitor/TrafficMonitor.h"
@@ -32,7 +31,6 @@ struct PtyLine {
             server.serve(module);
         link.setBackend(new QtSerialBackend);
         link.setPortResolver([path = server.slavePath()](int) { return path; });
-        link.setReceiveHandler([this] { exchange.parser().parse(); });
         return exchange.reopenPort();
     }
 };
@@ -66,9 +64,9 @@ private Q_SLOTS:
         PtyLine line;
         QSignalSpy finished(&line.exchange, &AlarmExchange::sequenceFinished);
         // The traffic monitor watches the whole read.
-        TrafficMonitor monitor(line.link);
+        TrafficMonitor monitor;
+        monitor.follow(line.link);
         monitor.setWatching(true);
-        ProtocolId = ProtocolAlarm;
         QVERIFY2(line.open(&module), qPrintable(line.error));
         line.exchange.startReadAll();
         QVERIFY(finished.wait(20000));
@@ -94,7 +92,6 @@ private Q_SLOTS:
             seen << (r.sent ? "> " : "< ") + r.kind +
                         (r.checkText().isEmpty() ? "" : " / " + r.checkText());
         }
-        ProtocolId = ProtocolNone;
         QStringList expected;
         for (const char *kind :
              {"AB model", "EC version", "A3 restart", "A1 password-mode", "F1 password",
@@ -125,10 +122,10 @@ private Q_SLOTS:
         // bench/flood.sh trace: the traffic monitor names everything and writes the trace.
         std::unique_ptr<TrafficMonitor> monitor;
         if (const QString trace = qEnvironmentVariable("CORVANE_FLOOD_TRACE"); !trace.isEmpty()) {
-            monitor = std::make_unique<TrafficMonitor>(line.link);
+            monitor = std::make_unique<TrafficMonitor>();
+            monitor->follow(line.link);
             monitor->setTraceFile(trace);
             monitor->setWatching(true);
-            ProtocolId = ProtocolAlarm;
         }
         // A phone-table write whose answer never comes: the parser waits inside a text answer
         // while junk (no "SETOK:") keeps arriving.
@@ -162,7 +159,6 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!replies.isEmpty(), 3000);
         QCOMPARE(describe(replies.last().at(0).value<AlarmReplyValue>()),
                  QStringLiteral("D3 power-saving on"));
-        ProtocolId = ProtocolNone;
     }
 };
 

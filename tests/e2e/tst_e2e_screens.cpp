@@ -8,9 +8,7 @@
 // - the communication test against corvane-sim: send, read an incoming message, send state.
 #include "alarm/ui/frmZ41COM.h"
 #include "app/AppWindows.h"
-#include "connect/ConnectParser.h"
-#include "connect/ConnectTimers.h"
-#include "core/Module1.h"
+#include "connect/ui/frmZ40MOD.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
 #include "core/serial/QtSerialBackend.h"
@@ -22,6 +20,7 @@
 #include "sim/PtyServer.h"
 #include "sim/SimAttach.h"
 #include "support/AlarmTestKit.h"
+#include "support/AppKit.h"
 #include "support/TestSupport.h"
 
 #include <QTableWidget>
@@ -53,21 +52,27 @@ class TestE2EScreens : public QObject
 {
     Q_OBJECT
     MainWindow *main = nullptr;
+    AppKit *app = nullptr;
+
+    MainWindow *mainWindow()
+    {
+        main = Windows::get<MainWindow>();
+        WireMainWindow(main);
+        return main;
+    }
 
     // Launcher -> connect dialog on COM1 (the real QSerialPort on path) at 9600 bps -> connect
     // clicked. Returns the dialog.
-    QWidget *connectThroughLauncher(const QString &path)
+    frmZ40MOD *connectThroughLauncher(const QString &path)
     {
-        Link().setBackend(new QtSerialBackend);
-        Link().setPortResolver([path](int n) { return n == 1 ? path : QString(); });
-        InstallConnectParser();
-        main = Windows::get<MainWindow>();
+        app->ports.map().set(1, path);
+        mainWindow();
         main->show();
         main->onTimer1(); // the launcher comes up
         QWidget *launcher = Windows::find(QStringLiteral("frmMain"));
         QTest::mouseClick(launcher->findChild<QLabel *>(QStringLiteral("Label2")), Qt::LeftButton);
-        QWidget *dialog = Windows::find(QStringLiteral("frmZ40MOD"));
-        if (!QTest::qWaitFor([dialog] { return dialog->isVisible(); }))
+        auto *dialog = Windows::findTyped<frmZ40MOD>();
+        if (!dialog || !QTest::qWaitFor([dialog] { return dialog->isVisible(); }))
             return nullptr;
         dialog->findChild<QComboBox *>(QStringLiteral("Combo1"))->setCurrentText("COM1");
         dialog->findChild<QComboBox *>(QStringLiteral("Combo2"))->setCurrentText("9600bps");
@@ -77,16 +82,12 @@ class TestE2EScreens : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { InstallDeviceLossReport(Link()); }
-    void init() { RegisterWindows(); }
-    // Whatever a test left behind: windows, the open port, running timers.
+    void init() { app = new AppKit(false); }
+    // Whatever a test left behind: windows and with them their ports and timers.
     void cleanup()
     {
-        Windows::unloadAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Link().close();
-        for (QTimer *t : {&MainTimers().Timer8, &MainTimers().Timer9, &MainTimers().Timer11})
-            t->stop();
+        delete app;
+        app = nullptr;
         delete main;
         main = nullptr;
     }
@@ -112,7 +113,6 @@ private Q_SLOTS:
         QFETCH(int, transferMode);
         QFETCH(int, chunk);
         QFETCH(QString, labels);
-        ResetWorld();
         MessageRecorder messages;
         AlarmModuleSim module;
         module.state().workForm = quint8(workForm);
@@ -125,27 +125,28 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(server.open(&error), qPrintable(error));
         server.serve(&module);
-        QVERIFY(connectThroughLauncher(server.slavePath()) && Link().isOpen());
+        frmZ40MOD *dialog = connectThroughLauncher(server.slavePath());
+        QVERIFY(dialog && dialog->link().isOpen());
 
         // Identification: five read-outs one per second, then the alarm window opens.
         QTRY_VERIFY_WITH_TIMEOUT(Windows::find(QStringLiteral("frmZ41COM")), 9000);
-        QWidget *alarm = Windows::find(QStringLiteral("frmZ41COM"));
-        QCOMPARE(ModuleNetMode, quint8(2));
-        QCOMPARE(int(WorkFormFlag), workForm);
+        auto *alarm = Windows::findTyped<frmZ41COM>();
+        QCOMPARE(alarm->identity().netMode, quint8(2));
+        QCOMPARE(int(alarm->identity().workForm), workForm);
 
         // The read-all sequence fills the display; with power saving off its last read is D3.
         QTRY_COMPARE_WITH_TIMEOUT(boxes(alarm, "Label19"), QStringLiteral("无省电"), 15000);
         QTEST(boxes(alarm, qPrintable(labels)), "shown");
         QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
-        Link().close(); // before the server goes: no device loss
+        alarm->exchange().link().close(); // before the server goes: no device loss
     }
 
     void readsFillEveryArea()
     {
-        MemorySerialBackend *line = ResetWorld(true);
+        MemoryLine mem(true);
         MessageRecorder messages;
         AlarmModuleSim module;
-        AttachAlarmSim(line, &module);
+        AttachAlarmSim(mem.backend, &module);
         auto &state = module.state();
         // DI0: level change, group sending to both, 60 s interval, three alarms, relay Do1;
         // texts in UCS-2: 仓库门已打开 (low level) and 仓库门已关闭 (high level).
@@ -157,7 +158,7 @@ private Q_SLOTS:
                                 "PUMP ON" + QByteArray(53, '\0') + hex("01 00");
         state.phoneTable = {hex("013800138000"), hex("013912345678"), hex("015000001111")};
 
-        main = Windows::get<MainWindow>();
+        mainWindow();
         main->Timer1.stop(); // no launcher over the alarm window in the pictures
         main->resize(1000, 760);
         main->show();
@@ -173,8 +174,9 @@ private Q_SLOTS:
         Q_EMIT main->monitorRequested();
         auto *monitor = main->findChild<frmMonitor *>();
         QVERIFY(monitor && monitor->isVisible());
-        auto *alarm = static_cast<frmZ41COM *>(Windows::get(QStringLiteral("frmZ41COM")));
-        Windows::showChild(alarm);
+        app->monitor.follow(*mem);
+        OpenAlarmWindow(app->ports, mem.release(), ModuleIdentity());
+        auto *alarm = Windows::findTyped<frmZ41COM>();
         auto find = [alarm](const char *name) {
             return alarm->findChild<QWidget *>(QLatin1String(name));
         };
@@ -242,7 +244,6 @@ private Q_SLOTS:
     // A passive module in format transmission, served by corvane-sim on a pseudo-terminal.
     void communicationTest()
     {
-        ResetWorld();
         MessageRecorder messages;
         QProcess sim;
         sim.start(QStringLiteral(CORVANE_BINARY_DIR "/bin/corvane-sim"),
@@ -250,17 +251,17 @@ private Q_SLOTS:
         QVERIFY(sim.waitForReadyRead(5000));
         const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed().section(' ', 2);
         sim.write("send-result failed\n");
-        Link().setBackend(new QtSerialBackend);
-        Link().setPortResolver([path](int n) { return n == 1 ? path : QString(); });
-        QVERIFY(Link().open() == OpenResult::Ok);
-        WorkFormFlag = 0;
-        TransferModeFlag = 1;
-        main = Windows::get<MainWindow>();
+        app->ports.map().set(1, path);
+        SerialLink *link = app->ports.makeLink(QStringLiteral("test"), nullptr);
+        QVERIFY(link->open() == OpenResult::Ok);
+        ModuleIdentity identity; // as the connect read it: passive, format transmission
+        identity.transferMode = 1;
+        mainWindow();
         main->Timer1.stop();
         main->resize(1000, 760);
         main->show();
-        auto *alarm = static_cast<frmZ41COM *>(Windows::get(QStringLiteral("frmZ41COM")));
-        Windows::showChild(alarm);
+        OpenAlarmWindow(app->ports, link, identity);
+        auto *alarm = Windows::findTyped<frmZ41COM>();
         alarm->Timer5.stop();
         alarm->Timer6.stop(); // no read-all: the module form is already known
         alarm->onTimer5();
@@ -305,7 +306,7 @@ private Q_SLOTS:
         button(2)->show(); // as the work-form read shows it
         saveShot(main, QStringLiteral("alarm-communication-test"));
 
-        Link().close();
+        link->close();
         sim.terminate();
         QVERIFY(sim.waitForFinished(5000));
     }
@@ -321,21 +322,21 @@ private Q_SLOTS:
     void lossDuringConnect()
     {
         QFETCH(bool, noticeFirst);
-        ResetWorld();
         MessageRecorder messages;
         PtyServer server;
         QString error;
         QVERIFY2(server.open(&error), qPrintable(error));
-        QWidget *dialog = connectThroughLauncher(server.slavePath());
-        QVERIFY(dialog && Link().isOpen());
-        QTRY_VERIFY(MainTimers().Timer9.isActive()); // the connect query is out
+        frmZ40MOD *dialog = connectThroughLauncher(server.slavePath());
+        QVERIFY(dialog && dialog->link().isOpen());
+        ConnectRoutine &t = dialog->routine();
+        QTRY_VERIFY(t.Timer9.isActive()); // the connect query is out
         if (noticeFirst) {
             server.send(hex("1A2A3A4A5A6A7A8A FD 000000"));
-            QTRY_VERIFY(MainTimers().Timer11.isActive());
+            QTRY_VERIFY(t.Timer11.isActive());
             QTest::qWait(1200); // a read-out query or two
         }
         server.close();
-        QTRY_VERIFY_WITH_TIMEOUT(!Link().isOpen(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->link().isOpen(), 3000);
         QTest::qWait(2500); // longer than the connect time-out and a read-out step
 
         QCOMPARE(
@@ -343,7 +344,6 @@ private Q_SLOTS:
             QStringList{QStringLiteral("串口设备 %1 已断开，端口已关闭。请检查连线后重新连接。")
                             .arg(server.slavePath())});
         QCOMPARE(messages.messages[0].title, QStringLiteral("端口错误"));
-        ConnectTimers &t = MainTimers();
         QVERIFY(!t.Timer8.isActive() && !t.Timer9.isActive() && !t.Timer11.isActive());
         for (const char *name : {"Command1_0", "Command1_1", "Command1_2", "Combo1", "Combo2"})
             QVERIFY2(dialog->findChild<QWidget *>(name)->isEnabled(), name);

@@ -6,15 +6,15 @@
 // of frmZ42COM after the read (scripts/screenshots).
 
 #include "app/AppWindows.h"
-#include "connect/ConnectTimers.h"
 #include "connect/ui/Form19.h"
-#include "core/Module1.h"
+#include "connect/ui/frmVX8.h"
 #include "core/SerialLink.h"
 #include "core/serial/QtSerialBackend.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/frmMain.h"
 #include "data/ui/frmZ42COM.h"
+#include "support/AppKit.h"
 #include "support/TestSupport.h"
 
 #include <QProcess>
@@ -46,15 +46,18 @@ class TestE2EVx8 : public QObject
     QProcess sim;
     QString path;
     MainWindow *main = nullptr;
+    AppKit *app = nullptr;
+    QPointer<SerialLink> vx8Link; // the link of the last VX8 window
 
     // frmVX8 from the launcher, connected on COM1; returns it once the module is identified.
     QWidget *connectVx8()
     {
         auto *launcher = static_cast<frmMain *>(Windows::get(QStringLiteral("frmMain")));
         launcher->showVX8Modal();
-        QWidget *vx8 = Windows::find(QStringLiteral("frmVX8"));
+        auto *vx8 = Windows::findTyped<frmVX8>();
         if (!vx8 || !QTest::qWaitFor([vx8] { return vx8->isVisible(); }))
             return nullptr;
+        vx8Link = &vx8->link();
         vx8->findChild<QComboBox *>("Combo1")->setCurrentText("COM1");
         vx8->findChild<QPushButton *>("Command1_0")->click();
         // Notice, then five read-outs one per second; the last ends the connect.
@@ -73,18 +76,16 @@ private Q_SLOTS:
         const QString line = QString::fromLatin1(sim.readLine()).trimmed();
         QVERIFY2(line.startsWith("corvane-sim: serving /dev/"), qPrintable(line));
         path = line.mid(QStringLiteral("corvane-sim: serving ").size());
-        ResetWorld();
-        Link().setBackend(new QtSerialBackend);
-        Link().setPortResolver([this](int n) { return n == 1 ? path : QString(); });
-        RegisterWindows();
+        app = new AppKit(false);
+        app->ports.map().set(1, path);
         main = Windows::get<MainWindow>();
+        WireMainWindow(main);
         main->resize(1100, 800);
         main->show();
     }
     void cleanupTestCase()
     {
-        Windows::unloadAll();
-        Link().close();
+        delete app;
         delete main;
         sim.terminate();
         sim.waitForFinished(3000);
@@ -100,9 +101,11 @@ private Q_SLOTS:
         saveShot(vx8, QStringLiteral("vx8-identified"));
 
         vx8->findChild<QPushButton *>("Command1_2")->click(); // "进入"
-        QCOMPARE(int(StartOnDataTab), 1);
         auto *window = qobject_cast<frmZ42COM *>(Windows::find(QStringLiteral("frmZ42COM")));
         QVERIFY(window && !Windows::isLoaded(QStringLiteral("frmVX8")));
+        QVERIFY(window->identity().startOnDataTab);
+        QPointer<SerialLink> link = &window->exchange().link();
+        QCOMPARE(link.data(), vx8Link.data()); // the VX8 window's link, handed on
         QCOMPARE(window->windowTitle(), QStringLiteral("VX8K--其它参数设置"));
         // The read after opening: passive, format, no power saving.
         QTRY_COMPARE_WITH_TIMEOUT(window->findChild<QLabel *>("Label3_2")->text(),
@@ -155,7 +158,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(window->findChild<QLabel *>("Label3_9")->text(),
                                   QStringLiteral("2345"), 5000);
         window->command1(5)->click(); // "退出"
-        QVERIFY(!Link().isOpen());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!link || !link->isOpen());
     }
 
     // "地址设置" on a module in data communication: DA 01 01, Form19; connecting again shows
@@ -167,10 +171,12 @@ private Q_SLOTS:
         QVERIFY(vx8);
         QVERIFY(vx8->findChild<QRadioButton *>("Option1")->isChecked());
         bool waited = false;
+        QString shownMessage;
         QTimer::singleShot(0, this, [&] {
             auto *wait = Windows::findTyped<Form19>();
             QVERIFY(wait && wait->isVisible());
             waited = true;
+            shownMessage = wait->findChild<QLabel *>(QStringLiteral("Label1"))->text();
             QTest::qWait(300); // the frame leaves before the port closes, as with Timer2
             wait->onTimer2();
             for (int tick = 0; tick <= Form19::WaitSeconds; ++tick)
@@ -179,15 +185,15 @@ private Q_SLOTS:
         vx8->findChild<QRadioButton *>("Option2")->click();
         QVERIFY(waited);
         QCOMPARE(
-            PendingRestartMessage,
+            shownMessage,
             QStringLiteral("您设置了VX8模块设置身份地址模式，模块已经重新启动，需要等待一点时间"));
-        QVERIFY(!Link().isOpen());
+        QVERIFY(!vx8Link->isOpen());
         QVERIFY(!vx8->findChild<QWidget *>("Option1")->isEnabled());
 
         vx8->findChild<QPushButton *>("Command1_0")->click();
         QTRY_VERIFY_WITH_TIMEOUT(vx8->findChild<QWidget *>("Option2")->isEnabled(), 9000);
         QVERIFY(vx8->findChild<QRadioButton *>("Option2")->isChecked());
-        Link().close();
+        vx8Link->close();
     }
 };
 

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 }
 
 template <class Action, class Check>
-void RunFuzzProgram(const uint8_t *data, size_t size, size_t at, MemorySerialBackend *line,
-                    Action action, Check check)
+void RunFuzzProgram(const uint8_t *data, size_t size, size_t at, SerialLink &link,
+                    MemorySerialBackend *line, Action action, Check check)
 {
     while (at < size) {
         const quint8 op = data[at++];
@@ -42,6 +42,6 @@ void RunFuzzProgram(const uint8_t *data, size_t size, size_t at, MemorySerialBac
         check();
     }
     QCoreApplication::processEvents();
-    if (Link().bytesWaiting() > SerialLink::MaxUnread)
+    if (link.bytesWaiting() > SerialLink::MaxUnread)
         FuzzFail("the line keeps more than its bound");
 }

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     link.setBackend(line);
     link.open();
     AlarmReplyParser parser(link);
-    link.setReceiveHandler([&parser] { parser.parse(); });
+    link.bindReceiver(&parser, [&parser] { parser.parse(); });
     parser.setReplyHandler(&check);
 
     static const quint8 workForms[] = {0, 1, 0x55, 0};

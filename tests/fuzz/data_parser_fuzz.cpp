@@ -36,17 +36,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 1)
         return 0;
+    SerialLink link;
     auto *line = new MemorySerialBackend;
-    Link().setBackend(line);
-    Link().open();
-    DataReplyParser parser(Link());
-    Link().setReceiveHandler([&parser] { parser.parse(); });
+    link.setBackend(line);
+    link.open();
+    DataReplyParser parser(link);
+    link.bindReceiver(&parser, [&parser] { parser.parse(); });
     parser.setReplyHandler(&check);
     parser.setParameterMachine(data[0] & 1);
     parser.setModuleForm((data[0] >> 1) & 1, (data[0] >> 2) & 1);
     parser.expectAnswerTo(Requests[(data[0] >> 3) & 3]);
     parser.reset();
-    const auto action = [&parser](quint8 op) {
+    const auto action = [&parser, &link](quint8 op) {
         const int parameter = (op >> 3) & 3;
         switch (op & 7) {
         case 1:
@@ -65,21 +66,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             parser.parse();
             break;
         case 7:
-            Link().close();
+            link.close();
             parser.reset();
-            Link().open();
+            link.open();
             break;
         default:
             QCoreApplication::processEvents();
             break;
         }
     };
-    RunFuzzProgram(data, size, 1, line, action, [&parser] {
+    RunFuzzProgram(data, size, 1, link, line, action, [&parser, &link] {
         if (!knownStep(parser.step()))
             FuzzFail("parser left in an unknown step");
-        if (Link().threshold() < 0 || Link().threshold() > 65536)
+        if (link.threshold() < 0 || link.threshold() > 65536)
             FuzzFail("threshold out of range");
     });
-    Link().setReceiveHandler({});
     return 0;
 }

@@ -1,7 +1,6 @@
-// The window "通信监视" on the program's link: the filters by direction, kind and search text,
-// pause, and what copy and save put out (CSV and log lines).
+// The window "通信监视" over two links: the port of every row, the filters by direction, kind and
+// search text, pause, and what copy and save put out (CSV and log lines).
 
-#include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "monitor/TrafficMonitor.h"
 #include "monitor/ui/frmMonitor.h"
@@ -23,21 +22,30 @@ private Q_SLOTS:
 
     void filtersAndExports()
     {
-        MemorySerialBackend *line = ResetWorld(true);
-        ProtocolId = ProtocolAlarm;
-        frmMonitor window;
+        MemoryLine first(true), second(true);
+        second->setPortNumber(2);
+        for (MemoryLine *mem : {&first, &second})
+            (*mem)->setConversation(SerialLink::Conversation::Alarm);
+        TrafficMonitor traffic;
+        traffic.follow(*first);
+        traffic.follow(*second);
+        frmMonitor window(traffic);
         window.show();
         TrafficMonitor *monitor = window.monitor();
         monitor->model().clear();
-        Link().write(hex(P "F8 03"));
-        line->inject(hex(P "F8 00 01"));
-        Link().read();
-        Link().write(hex(P "D3 03"));
-        line->inject(hex("55" P "D3 00 00"));
-        Link().read();
+        first->write(hex(P "F8 03"));
+        first.backend->inject(hex(P "F8 00 01"));
+        first->read();
+        second->write(hex(P "D3 03"));
+        second.backend->inject(hex("55" P "D3 00 00"));
+        second->read();
         monitor->batchTick();
         QSortFilterProxyModel *shown = window.shownRows();
         QCOMPARE(shown->rowCount(), 5);
+        QStringList ports;
+        for (int row = 0; row < 5; ++row)
+            ports << shown->index(row, TrafficModel::PortColumn).data().toString();
+        QCOMPARE(ports.join(' '), "COM1 COM1 COM2 COM2 COM2");
 
         auto set = [&window](const char *combo, const QString &text) {
             auto *box = window.findChild<QComboBox *>(QLatin1String(combo));
@@ -56,7 +64,7 @@ private Q_SLOTS:
 
         // Paused, new rows wait; the shown ones stay.
         window.findChild<QCheckBox *>("CheckPause")->setChecked(true);
-        Link().write(hex(P "F8 03"));
+        first->write(hex(P "F8 03"));
         monitor->batchTick();
         QCOMPARE(monitor->model().rowCount(), 5);
         window.findChild<QCheckBox *>("CheckPause")->setChecked(false);
@@ -66,18 +74,17 @@ private Q_SLOTS:
         auto *table = window.findChild<QTableView *>("Table");
         table->selectRow(0);
         QVERIFY(window.selectedText().endsWith(
-            "\t接收\tF8 work-form\t01 active\t\t1A 2A 3A 4A 5A 6A 7A 8A F8 00 01\n"));
+            "\tCOM1\t接收\tF8 work-form\t01 active\t\t1A 2A 3A 4A 5A 6A 7A 8A F8 00 01\n"));
         QTemporaryDir dir;
         QString error;
         QVERIFY(window.saveTo(dir.filePath("rows.csv"), &error));
         QFile csv(dir.filePath("rows.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = csv.readAll().split('\n');
-        QCOMPARE(lines.at(0), QByteArray("\xEF\xBB\xBF毫秒,时间,方向,内容,字段,校验,字节"));
+        QCOMPARE(lines.at(0), QByteArray("\xEF\xBB\xBF毫秒,时间,串口,方向,内容,字段,校验,字节"));
         QVERIFY(
-            lines.at(1).endsWith(",接收,F8 work-form,01 active,,1A 2A 3A 4A 5A 6A 7A 8A F8 00 01"));
+            lines.at(1).endsWith(",COM1,接收,F8 work-form,01 active,,1A 2A 3A 4A 5A 6A 7A 8A F8 00 01"));
         QCOMPARE(lines.size(), 3);
-        ProtocolId = ProtocolNone;
     }
 };
 

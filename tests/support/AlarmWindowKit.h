@@ -1,6 +1,6 @@
 #pragma once
-// The alarm window as the alarm tests set it up: loaded on a fresh memory line, its opening
-// timers stopped and every message box recorded. Header-only because it uses widgets, and the
+// The alarm window as the alarm tests set it up: loaded on a link of its own over a fresh memory
+// line, its opening timers stopped and every message box recorded. Header-only because it uses widgets, and the
 // support library is also linked by widget-free tests.
 //
 //   class tst_X : public QObject, private AlarmWindowKit
@@ -29,7 +29,7 @@
 #include <QtGlobal>
 
 // The connect window becomes a plain named dialog, so a test can see it open without the real
-// one. No database is opened either.
+// one (the window asks for it as the program's wiring shows it). No database is opened either.
 inline void StubConnectWindow()
 {
     Windows::registerFactory(QStringLiteral("frmZ40MOD"), [] {
@@ -86,7 +86,7 @@ protected:
             const QString name = entry.section(QLatin1Char('='), 0, 0);
             const QString value = entry.section(QLatin1Char('='), 1);
             if (name == QLatin1String("Link")) {
-                Link().close();
+                window->exchange().link().close();
                 continue;
             }
             QWidget *w = c<QWidget>(name);
@@ -132,11 +132,18 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    // A new window on the line at hand: loaded, timers 5 and 6 stopped, and a recorder for the
-    // message boxes.
-    void openWindow()
+    // A new window on a new open memory line: loaded, timers 5 and 6 stopped, and a recorder for
+    // the message boxes. A closed port makes it ask for the connect dialog.
+    void openWindow(const ModuleIdentity &identity = ModuleIdentity())
     {
-        window = new frmZ41COM;
+        auto *link = new SerialLink;
+        backend = new MemorySerialBackend;
+        link->setBackend(backend);
+        link->open();
+        window = new frmZ41COM(link, identity);
+        QObject::connect(window, &frmZ41COM::connectWanted, window, [] {
+            Windows::showModal(Windows::get(QStringLiteral("frmZ40MOD")));
+        });
         window->load();
         window->Timer5.stop();
         window->Timer6.stop();
@@ -150,12 +157,10 @@ protected:
         window = nullptr;
     }
 
-    // An area test: shared state reset, an open memory line, the window on it, and nothing
-    // written yet.
-    void openArea()
+    // An area test: the window on an open memory line, and nothing written yet.
+    void openArea(const ModuleIdentity &identity = ModuleIdentity())
     {
-        backend = ResetWorld(true);
-        openWindow();
+        openWindow(identity);
         backend->takeWritten();
     }
     // Also closes the connect window an area may have opened.

@@ -1,7 +1,5 @@
 #include "support/TestSupport.h"
 
-#include "core/Module1.h"
-#include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
 
 MessageRecorder::MessageRecorder()
@@ -27,18 +25,14 @@ QStringList MessageRecorder::texts() const
     return list;
 }
 
-MemorySerialBackend *ResetWorld(bool open)
+MemoryLine::MemoryLine(bool open)
+    : link(std::make_unique<SerialLink>()), backend(new MemorySerialBackend)
 {
-    ResetSharedValues();
-    auto *backend = new MemorySerialBackend;
-    Link().setBackend(backend);
-    Link().setPortResolver({});
-    Link().setPortNumber(1);
-    Link().setSettings(QStringLiteral("9600,n,8,1"));
-    Link().setThreshold(0);
-    Link().setDtr(false);
-    InstallReceiveDispatch();
+    link->setBackend(backend);
+    link->setPortNumber(1);
+    link->setSettings(QStringLiteral("9600,n,8,1"));
     if (open)
-        Link().open();
-    return backend;
+        link->open();
 }
+
+MemoryLine::~MemoryLine() = default;

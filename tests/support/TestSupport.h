@@ -1,10 +1,13 @@
 #pragma once
-// Shared test helpers: answer message boxes, put shared state back, and a memory line.
+// Shared test helpers: answer message boxes, and a link on a memory line.
 
 #include "core/Dialogs.h"
 #include "core/MemorySerialBackend.h"
 
 #include <QList>
+#include <memory>
+
+class SerialLink;
 
 // Records every message box and answers it (Ok / Yes by default, or the queued answers).
 class MessageRecorder
@@ -17,6 +20,16 @@ public:
     QStringList texts() const;
 };
 
-// Resets shared values, reply parsers and the link, and installs a fresh memory backend on
-// Link() (opened on COM1 when open is true). Returns the backend (owned by the link).
-MemorySerialBackend *ResetWorld(bool open = false);
+// A link on a memory line, as a connect window makes one for a port: COM1, 9600 baud, threshold
+// 0, DTR off, opened when open is true. The test owns the link until it hands it on (release).
+struct MemoryLine {
+    explicit MemoryLine(bool open = false);
+    ~MemoryLine();
+    SerialLink &operator*() const { return *link; }
+    SerialLink *operator->() const { return link.get(); }
+    // The link for a window that takes it over; the backend stays reachable.
+    SerialLink *release() { return link.release(); }
+
+    std::unique_ptr<SerialLink> link;
+    MemorySerialBackend *backend;
+};

@@ -1,7 +1,6 @@
 // The tools: the address calculator Form9 (the block of addresses of one station in three
 // encodings, the station-number box's key handling, the refusals) and the Unicode converter
 // Form18.
-#include "core/Module1.h"
 #include "core/ui/WindowRegistry.h"
 #include "support/TestSupport.h"
 #include "tools/ui/Form18.h"
@@ -32,7 +31,6 @@ class TestTools : public QObject
 private Q_SLOTS:
     void init()
     {
-        ResetWorld();
         m_form = Windows::get<Form9>();
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
@@ -77,7 +75,7 @@ private Q_SLOTS:
     {
         QFETCH(Case, c);
         MessageRecorder messages;
-        AddressModeK = c.modeK;
+        m_form->setVariantK(c.modeK);
         if (c.group) { // moved so that the change event runs even for the start value
             scroll("VScroll3")->setValue(c.group == 1 ? -2 : -1);
             scroll("VScroll3")->setValue(-c.group);

@@ -4,8 +4,6 @@
 #include "alarm/AlarmSequences.h"
 #include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
-#include "core/SerialLink.h"
-#include "core/ui/WindowRegistry.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -14,14 +12,6 @@
 #include <QRadioButton>
 
 namespace AlarmUi {
-
-bool PortOpenOrConnect()
-{
-    if (Link().isOpen())
-        return true;
-    Windows::showModal(Windows::get(QStringLiteral("frmZ40MOD")));
-    return false;
-}
 
 QString BoxText(const QWidget *box)
 {

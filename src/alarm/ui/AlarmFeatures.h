@@ -13,10 +13,6 @@ class QWidget;
 
 namespace AlarmUi {
 
-// True when the serial port is open. Otherwise shows the connect window frmZ40MOD (modal) and
-// returns false: the caller sends nothing.
-bool PortOpenOrConnect();
-
 // The text of a text box as the module gets it: a line edit as it is, a multi-line box with
 // CR LF line ends.
 QString BoxText(const QWidget *box);

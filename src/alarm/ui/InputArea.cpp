@@ -4,7 +4,8 @@
 #include "alarm/AlarmFrames.h"
 #include "alarm/AlarmRecords.h"
 #include "alarm/ui/AlarmFeatures.h"
-#include "alarm/ui/frmZ41COM.h"
+#include "alarm/AlarmExchange.h"
+#include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
 
 #include <QCheckBox>
@@ -17,31 +18,32 @@
 
 using namespace AlarmUi;
 
-InputArea::InputArea(frmZ41COM *window) : QObject(window), m_exchange(&window->exchange())
+InputArea::InputArea(QWidget *page, AlarmPageHost &host)
+    : QObject(page), m_exchange(&host.exchange()), m_host(&host)
 {
     setObjectName(QStringLiteral("InputArea"));
-    Combo5 = Find<QComboBox>(window, "Combo5");
-    Combo7 = Find<QComboBox>(window, "Combo7");
-    Option9 = Find<QRadioButton>(window, "Option9");
-    Option10 = Find<QRadioButton>(window, "Option10");
-    Option13 = Find<QRadioButton>(window, "Option13");
-    Option11 = Find<QRadioButton>(window, "Option11");
-    Option12 = Find<QRadioButton>(window, "Option12");
-    Option14 = Find<QRadioButton>(window, "Option14");
-    Option15 = Find<QRadioButton>(window, "Option15");
-    Check1 = Find<QCheckBox>(window, "Check1");
-    Check2 = Find<QCheckBox>(window, "Check2");
-    Check7 = Find<QCheckBox>(window, "Check7");
-    Text15 = Find<QPlainTextEdit>(window, "Text15");
-    Text16 = Find<QLineEdit>(window, "Text16");
-    Text17 = Find<QPlainTextEdit>(window, "Text17");
-    Text19 = Find<QLineEdit>(window, "Text19");
-    Text20 = Find<QLineEdit>(window, "Text20");
+    Combo5 = Find<QComboBox>(page, "Combo5");
+    Combo7 = Find<QComboBox>(page, "Combo7");
+    Option9 = Find<QRadioButton>(page, "Option9");
+    Option10 = Find<QRadioButton>(page, "Option10");
+    Option13 = Find<QRadioButton>(page, "Option13");
+    Option11 = Find<QRadioButton>(page, "Option11");
+    Option12 = Find<QRadioButton>(page, "Option12");
+    Option14 = Find<QRadioButton>(page, "Option14");
+    Option15 = Find<QRadioButton>(page, "Option15");
+    Check1 = Find<QCheckBox>(page, "Check1");
+    Check2 = Find<QCheckBox>(page, "Check2");
+    Check7 = Find<QCheckBox>(page, "Check7");
+    Text15 = Find<QPlainTextEdit>(page, "Text15");
+    Text16 = Find<QLineEdit>(page, "Text16");
+    Text17 = Find<QPlainTextEdit>(page, "Text17");
+    Text19 = Find<QLineEdit>(page, "Text19");
+    Text20 = Find<QLineEdit>(page, "Text20");
     for (int i = 0; i < 8; ++i)
-        Combo9[i] = window->findChild<QComboBox *>(QStringLiteral("Combo9_%1").arg(i));
+        Combo9[i] = page->findChild<QComboBox *>(QStringLiteral("Combo9_%1").arg(i));
 
-    auto click = [this, window](const char *name, void (InputArea::*action)()) {
-        if (auto *b = Find<QPushButton>(window, name))
+    auto click = [this, page](const char *name, void (InputArea::*action)()) {
+        if (auto *b = Find<QPushButton>(page, name))
             connect(b, &QPushButton::clicked, this, action);
     };
     click("Command17", &InputArea::readSettings);
@@ -86,7 +88,7 @@ void InputArea::encodingClicked()
 
 void InputArea::readSettings()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     const int ch = ChosenChannel(Combo5, QStringLiteral("请指定要读取的DI通道0-7"));
     if (ch < 0)
@@ -105,7 +107,7 @@ void InputArea::readSettings()
 
 void InputArea::writeSettings()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     const int ch = ChosenChannel(Combo5, QStringLiteral("请指定要设置的DI通道0-7"));
     if (ch < 0)
@@ -138,7 +140,7 @@ void InputArea::writeSettings()
 
 void InputArea::readState()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     const int ch = ChosenChannel(Combo5, QStringLiteral("请指定要读取的DI通道0-7"));
     if (ch < 0)
@@ -149,7 +151,7 @@ void InputArea::readState()
 
 void InputArea::readModes()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     m_exchange->readAlarmModes();
     for (QComboBox *box : Combo9)
@@ -158,7 +160,7 @@ void InputArea::readModes()
 
 void InputArea::setModes()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     std::array<quint8, 8> modes{};
     for (int i = 0; i < 8; ++i)

@@ -11,7 +11,8 @@
 #include <array>
 
 class AlarmExchange;
-class frmZ41COM;
+class AlarmPageHost;
+class QWidget;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -23,7 +24,7 @@ class InputArea : public QObject
 {
     Q_OBJECT
 public:
-    explicit InputArea(frmZ41COM *window);
+    InputArea(QWidget *page, AlarmPageHost &host);
 
     // A record read from the module, and the delivery modes (1 call, 2 SMS, 3 both).
     void showRecord(const AlarmRecords::DiRecordFields &f);
@@ -41,6 +42,8 @@ private:
     void encodingClicked();
 
     AlarmExchange *m_exchange;
+
+    AlarmPageHost *m_host;
     QComboBox *Combo5, *Combo7;
     QRadioButton *Option9, *Option10, *Option13;
     QRadioButton *Option11, *Option12, *Option14, *Option15;

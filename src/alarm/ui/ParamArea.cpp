@@ -3,7 +3,8 @@
 #include "alarm/AlarmChecks.h"
 #include "alarm/AlarmFrames.h"
 #include "alarm/ui/AlarmFeatures.h"
-#include "alarm/ui/frmZ41COM.h"
+#include "alarm/AlarmExchange.h"
+#include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
 #include "core/SerialLink.h"
 #include "core/ui/HexTextFilter.h"
@@ -16,17 +17,18 @@
 
 using namespace AlarmUi;
 
-ParamArea::ParamArea(frmZ41COM *window) : QObject(window), m_exchange(&window->exchange())
+ParamArea::ParamArea(QWidget *page, AlarmPageHost &host)
+    : QObject(page), m_exchange(&host.exchange()), m_host(&host)
 {
     setObjectName(QStringLiteral("ParamArea"));
-    Option3 = Find<QRadioButton>(window, "Option3");
-    Option4 = Find<QRadioButton>(window, "Option4");
-    Check3 = Find<QCheckBox>(window, "Check3");
-    Check4 = Find<QCheckBox>(window, "Check4");
-    Text1 = Find<QLineEdit>(window, "Text1");
-    Text2 = Find<QLineEdit>(window, "Text2");
-    Text3 = Find<QLineEdit>(window, "Text3");
-    Text4 = Find<QLineEdit>(window, "Text4");
+    Option3 = Find<QRadioButton>(page, "Option3");
+    Option4 = Find<QRadioButton>(page, "Option4");
+    Check3 = Find<QCheckBox>(page, "Check3");
+    Check4 = Find<QCheckBox>(page, "Check4");
+    Text1 = Find<QLineEdit>(page, "Text1");
+    Text2 = Find<QLineEdit>(page, "Text2");
+    Text3 = Find<QLineEdit>(page, "Text3");
+    Text4 = Find<QLineEdit>(page, "Text4");
 
     const struct {
         const char *name;
@@ -37,12 +39,12 @@ ParamArea::ParamArea(frmZ41COM *window) : QObject(window), m_exchange(&window->e
         {"Command7", &ParamArea::sendRestartTime},    {"Command9", &ParamArea::sendModuleModel},
         {"Command18", &ParamArea::sendParameterClear}};
     for (const auto &b : buttons) {
-        if (auto *button = Find<QPushButton>(window, b.name))
+        if (auto *button = Find<QPushButton>(page, b.name))
             connect(button, &QPushButton::clicked, this, b.action);
     }
     // "需要" and "不需要" send the password flags at once; only the two boxes are encoded.
     for (const char *name : {"Option1", "Option2"}) {
-        if (auto *option = Find<QRadioButton>(window, name))
+        if (auto *option = Find<QRadioButton>(page, name))
             connect(option, &QRadioButton::clicked, this, &ParamArea::sendPasswordMode);
     }
 
@@ -50,7 +52,7 @@ ParamArea::ParamArea(frmZ41COM *window) : QObject(window), m_exchange(&window->e
         InstallHexTextFilter(box, true);
 
     // The passive-mode address means nothing to a module in active work form ("主动方式").
-    if (auto *combo1 = Find<QComboBox>(window, "Combo1"))
+    if (auto *combo1 = Find<QComboBox>(page, "Combo1"))
         connect(combo1, qOverload<int>(&QComboBox::currentIndexChanged), this,
                 [this](int index) { Text3->setEnabled(index != 0); });
 }

@@ -8,7 +8,8 @@
 #include <QObject>
 
 class AlarmExchange;
-class frmZ41COM;
+class AlarmPageHost;
+class QWidget;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -18,7 +19,7 @@ class ParamArea : public QObject
 {
     Q_OBJECT
 public:
-    explicit ParamArea(frmZ41COM *window);
+    ParamArea(QWidget *page, AlarmPageHost &host);
 
     void sendPasswordMode();   // Command1, Option1, Option2
     void sendPassword();       // Command2
@@ -32,6 +33,7 @@ private:
     // True when the port is open; otherwise says so and how to connect.
     bool portOpen() const;
     AlarmExchange *m_exchange;
+    AlarmPageHost *m_host;
     // Shows a refusal (when there is one) and tells whether the value may be sent.
     static bool accepted(const QString &refusal);
 

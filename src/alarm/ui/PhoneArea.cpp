@@ -2,7 +2,8 @@
 
 #include "alarm/AlarmFrames.h"
 #include "alarm/ui/AlarmFeatures.h"
-#include "alarm/ui/frmZ41COM.h"
+#include "alarm/AlarmExchange.h"
+#include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
 #include "core/ui/HexTextFilter.h"
 
@@ -12,14 +13,15 @@
 
 using namespace AlarmUi;
 
-PhoneArea::PhoneArea(frmZ41COM *window) : QObject(window), m_exchange(&window->exchange())
+PhoneArea::PhoneArea(QWidget *page, AlarmPageHost &host)
+    : QObject(page), m_exchange(&host.exchange()), m_host(&host)
 {
     setObjectName(QStringLiteral("PhoneArea"));
-    Grid = Find<QTableWidget>(window, "Grid");
-    Text9 = Find<QLineEdit>(window, "Text9");
-    Command15 = Find<QPushButton>(window, "Command15");
-    Command20 = Find<QPushButton>(window, "Command20");
-    Command22 = Find<QPushButton>(window, "Command22");
+    Grid = Find<QTableWidget>(page, "Grid");
+    Text9 = Find<QLineEdit>(page, "Text9");
+    Command15 = Find<QPushButton>(page, "Command15");
+    Command20 = Find<QPushButton>(page, "Command20");
+    Command22 = Find<QPushButton>(page, "Command22");
 
     const struct {
         const char *name;
@@ -29,7 +31,7 @@ PhoneArea::PhoneArea(frmZ41COM *window) : QObject(window), m_exchange(&window->e
                    {"Command11", &PhoneArea::writeTable}, {"Command12", &PhoneArea::readTable},
                    {"Command24", &PhoneArea::clearTable}};
     for (const auto &b : buttons) {
-        if (auto *button = Find<QPushButton>(window, b.name))
+        if (auto *button = Find<QPushButton>(page, b.name))
             connect(button, &QPushButton::clicked, this, b.action);
     }
 
@@ -162,7 +164,7 @@ void PhoneArea::moveDown()
 
 void PhoneArea::writeTable()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     const PhoneTableModel model = table();
     if (model.count() == 0) {
@@ -175,7 +177,7 @@ void PhoneArea::writeTable()
 
 void PhoneArea::readTable()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     m_exchange->readPhoneTable();
     // Empty until the reply fills it.
@@ -184,7 +186,7 @@ void PhoneArea::readTable()
 
 void PhoneArea::clearTable()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     if (ShowMessage(QStringLiteral("您确定要清空号码表吗？操作无法恢复！"),
                     QStringLiteral("警告！"), MsgIcon::Question,

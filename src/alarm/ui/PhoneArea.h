@@ -9,7 +9,8 @@
 #include <QObject>
 
 class AlarmExchange;
-class frmZ41COM;
+class AlarmPageHost;
+class QWidget;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -18,7 +19,7 @@ class PhoneArea : public QObject
 {
     Q_OBJECT
 public:
-    explicit PhoneArea(frmZ41COM *window);
+    PhoneArea(QWidget *page, AlarmPageHost &host);
 
     void addNumber();    // Command19 "增加号码"
     void removeNumber(); // Command15 "移除号码"
@@ -39,6 +40,7 @@ public:
 
 private:
     AlarmExchange *m_exchange;
+    AlarmPageHost *m_host;
     QTableWidget *Grid;
     QLineEdit *Text9;
     QPushButton *Command15, *Command20, *Command22;

@@ -1,9 +1,7 @@
 #include "alarm/ui/ProfileArea.h"
 
-#include "alarm/ui/frmZ41COM.h"
+#include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
-#include "core/Module1.h"
-#include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
 
 #include <QDialog>
@@ -16,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -115,12 +114,11 @@ void ProfileArea::setTableViewer(TableViewer viewer)
     tableViewer() = viewer ? std::move(viewer) : TableViewer(showTable);
 }
 
-ProfileArea::ProfileArea(frmZ41COM *window)
-    : QObject(window), m_window(window), m_exchange(new AlarmExchange(Link(), this)),
-      m_runner(new ProfileRunner(*m_exchange, this))
+ProfileArea::ProfileArea(QTabWidget *tabs, AlarmPageHost &host)
+    : QObject(tabs), m_host(&host), m_runner(new ProfileRunner(host.exchange(), this))
 {
     setObjectName(QStringLiteral("ProfileArea"));
-    auto *row = new QWidget(window);
+    auto *row = new QWidget(tabs);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     m_save = new QPushButton(QStringLiteral("保存配置…"), row);
@@ -130,16 +128,16 @@ ProfileArea::ProfileArea(frmZ41COM *window)
     layout->addWidget(m_save);
     layout->addWidget(m_write);
     // Beside the tabs: they belong to the whole module, not to one page, and take no height.
-    window->tabs()->setCornerWidget(row, Qt::TopRightCorner);
+    tabs->setCornerWidget(row, Qt::TopRightCorner);
     m_save->setEnabled(false);
     connect(m_save, &QPushButton::clicked, this, &ProfileArea::save);
     connect(m_write, &QPushButton::clicked, this, &ProfileArea::load);
     connect(m_runner, &ProfileRunner::finished, this, &ProfileArea::finished);
-    connect(&window->exchange(), &AlarmExchange::sequenceFinished, this,
+    connect(&host.exchange(), &AlarmExchange::sequenceFinished, this,
             [this](AlarmExchange::Sequence s) {
                 // A complete read-all of the window itself makes a profile worth saving.
                 if (s == AlarmExchange::Sequence::ReadAll && !m_runner->isRunning() &&
-                    m_window->exchange().readAllStep() == AlarmExchange::ReadEnded) {
+                    m_host->exchange().readAllStep() == AlarmExchange::ReadEnded) {
                     m_readDone = true;
                     setBusy(false);
                 }
@@ -155,18 +153,8 @@ void ProfileArea::setBusy(bool busy)
     m_busy = busy;
     // The window's own requests wait while the profile has the line.
     if (busy)
-        m_window->Disable_Command();
-    else
-        m_window->Enable_Command();
-    takeLine(busy);
-}
-
-void ProfileArea::takeLine(bool own)
-{
-    AlarmExchange *to = own ? m_exchange : &m_window->exchange();
-    (own ? m_window->exchange() : *m_exchange).stopAll();
-    to->parser().reset();
-    SetReplyParser(ProtocolAlarm, [to] { to->parser().parse(); });
+        m_host->exchange().stopAll();
+    m_host->setProfileRunning(busy);
 }
 
 void ProfileArea::save()
@@ -245,6 +233,6 @@ void ProfileArea::finished(const ProfileRunner::Outcome &outcome)
                 : QStringLiteral("读回核对：%1 项不一致").arg(outcome.differences.size());
         tableViewer()(title, outcome.differences.isEmpty() ? rows : outcome.differences, false);
         // The window's own pages show the module as it is now.
-        m_window->refresh();
+        m_host->refresh();
     }
 }

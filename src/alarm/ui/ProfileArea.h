@@ -3,22 +3,24 @@
 // read-all has finished; the inputs, relays, alarm modes and phone table are read first), and
 // "写入配置…" loads a profile, shows what would change (field, module value, profile value),
 // writes only on confirmation, reads back and shows whether every field now matches. The work
-// is a ProfileRunner's over an exchange of this area's own, which takes the line while it runs:
-// the window's areas then neither show every record read nor announce every write.
+// is a ProfileRunner's over the window's exchange; while it runs the window's buttons wait and
+// its areas neither show every record read nor announce every write.
 
 #include "profile/ProfileRunner.h"
 
 #include <QObject>
 #include <functional>
 
-class frmZ41COM;
+class AlarmPageHost;
+class QTabWidget;
 class QPushButton;
 
 class ProfileArea : public QObject
 {
     Q_OBJECT
 public:
-    explicit ProfileArea(frmZ41COM *window);
+    // The two buttons go beside the tabs of the window.
+    ProfileArea(QTabWidget *tabs, AlarmPageHost &host);
 
     // The file to save to (save true) or to load; empty when cancelled. Tests replace it.
     using FileChooser = std::function<QString(bool save)>;
@@ -39,10 +41,8 @@ private:
     void load();
     void finished(const ProfileRunner::Outcome &outcome);
     void setBusy(bool busy);
-    void takeLine(bool own);
 
-    frmZ41COM *m_window;
-    AlarmExchange *m_exchange;
+    AlarmPageHost *m_host;
     ProfileRunner *m_runner;
     QPushButton *m_save;
     QPushButton *m_write;

@@ -4,7 +4,8 @@
 #include "alarm/AlarmFrames.h"
 #include "alarm/AlarmRecords.h"
 #include "alarm/ui/AlarmFeatures.h"
-#include "alarm/ui/frmZ41COM.h"
+#include "alarm/AlarmExchange.h"
+#include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
 
 #include <QCheckBox>
@@ -29,32 +30,33 @@ void clampDelay(QLineEdit *box)
 }
 } // namespace
 
-RelayArea::RelayArea(frmZ41COM *window) : QObject(window), m_exchange(&window->exchange())
+RelayArea::RelayArea(QWidget *page, AlarmPageHost &host)
+    : QObject(page), m_exchange(&host.exchange()), m_host(&host)
 {
     setObjectName(QStringLiteral("RelayArea"));
-    Combo6 = Find<QComboBox>(window, "Combo6");
-    Combo8 = Find<QComboBox>(window, "Combo8");
-    Option16 = Find<QRadioButton>(window, "Option16");
-    Option17 = Find<QRadioButton>(window, "Option17");
-    Option18 = Find<QRadioButton>(window, "Option18");
-    Option19 = Find<QRadioButton>(window, "Option19");
-    Option20 = Find<QRadioButton>(window, "Option20");
-    Option21 = Find<QRadioButton>(window, "Option21");
-    Option22 = Find<QRadioButton>(window, "Option22");
-    Option23 = Find<QRadioButton>(window, "Option23");
-    Option24 = Find<QRadioButton>(window, "Option24");
-    Text8 = Find<QLineEdit>(window, "Text8");
-    Text10 = Find<QLineEdit>(window, "Text10");
-    Text12 = Find<QLineEdit>(window, "Text12");
-    Text14 = Find<QLineEdit>(window, "Text14");
-    Text18 = Find<QLineEdit>(window, "Text18");
-    Check5 = Find<QCheckBox>(window, "Check5");
-    Check6 = Find<QCheckBox>(window, "Check6");
-    Command27_0 = Find<QPushButton>(window, "Command27_0");
+    Combo6 = Find<QComboBox>(page, "Combo6");
+    Combo8 = Find<QComboBox>(page, "Combo8");
+    Option16 = Find<QRadioButton>(page, "Option16");
+    Option17 = Find<QRadioButton>(page, "Option17");
+    Option18 = Find<QRadioButton>(page, "Option18");
+    Option19 = Find<QRadioButton>(page, "Option19");
+    Option20 = Find<QRadioButton>(page, "Option20");
+    Option21 = Find<QRadioButton>(page, "Option21");
+    Option22 = Find<QRadioButton>(page, "Option22");
+    Option23 = Find<QRadioButton>(page, "Option23");
+    Option24 = Find<QRadioButton>(page, "Option24");
+    Text8 = Find<QLineEdit>(page, "Text8");
+    Text10 = Find<QLineEdit>(page, "Text10");
+    Text12 = Find<QLineEdit>(page, "Text12");
+    Text14 = Find<QLineEdit>(page, "Text14");
+    Text18 = Find<QLineEdit>(page, "Text18");
+    Check5 = Find<QCheckBox>(page, "Check5");
+    Check6 = Find<QCheckBox>(page, "Check6");
+    Command27_0 = Find<QPushButton>(page, "Command27_0");
 
-    if (auto *b = Find<QPushButton>(window, "Command23"))
+    if (auto *b = Find<QPushButton>(page, "Command23"))
         connect(b, &QPushButton::clicked, this, &RelayArea::readSettings);
-    if (auto *b = Find<QPushButton>(window, "Command13"))
+    if (auto *b = Find<QPushButton>(page, "Command13"))
         connect(b, &QPushButton::clicked, this, &RelayArea::writeSettings);
     connect(Command27_0, &QPushButton::clicked, this, &RelayArea::outputTest);
 
@@ -91,7 +93,7 @@ void RelayArea::pulseClicked()
 
 void RelayArea::readSettings()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     const int ch = ChosenChannel(Combo6, QStringLiteral("请指定要读取的Do通道0-7"));
     if (ch < 0)
@@ -107,7 +109,7 @@ void RelayArea::readSettings()
 
 void RelayArea::writeSettings()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     const int ch = ChosenChannel(Combo6, QStringLiteral("请指定要设置的Do通道0-7"));
     if (ch < 0)
@@ -138,7 +140,7 @@ void RelayArea::writeSettings()
 
 void RelayArea::outputTest()
 {
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
     const int relay = AlarmChecks::TestRelayNumber(Combo8->currentText());
     if (relay < 0)

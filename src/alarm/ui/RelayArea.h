@@ -8,7 +8,8 @@
 #include "alarm/AlarmRecords.h"
 
 class AlarmExchange;
-class frmZ41COM;
+class AlarmPageHost;
+class QWidget;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -19,7 +20,7 @@ class RelayArea : public QObject
 {
     Q_OBJECT
 public:
-    explicit RelayArea(frmZ41COM *window);
+    RelayArea(QWidget *page, AlarmPageHost &host);
 
     // A record read from the module.
     void showRecord(const AlarmRecords::DoRecordFields &f);
@@ -33,6 +34,8 @@ private:
     void pulseClicked();
 
     AlarmExchange *m_exchange;
+
+    AlarmPageHost *m_host;
     QComboBox *Combo6, *Combo8;
     QRadioButton *Option16, *Option17, *Option18, *Option19, *Option20;
     QRadioButton *Option21, *Option22, *Option23, *Option24;

@@ -2,11 +2,10 @@
 
 #include "alarm/AlarmExchange.h"
 #include "alarm/ui/AlarmFeatures.h"
-#include "alarm/ui/frmZ41COM.h"
+#include "alarm/ui/AlarmPageHost.h"
 #include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
 #include "core/ui/HexTextFilter.h"
-#include "core/ui/MainWindow.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -25,23 +24,23 @@ constexpr int LogLines = 20000;
 constexpr int MessageQuietMs = 200;
 } // namespace
 
-TestArea::TestArea(frmZ41COM *window, QTimer *messageTimer)
-    : QObject(window), m_window(window), m_exchange(&window->exchange()),
+TestArea::TestArea(QWidget *page, AlarmPageHost &host, QTimer *messageTimer)
+    : QObject(page), m_host(&host), m_exchange(&host.exchange()),
       m_messageTimer(messageTimer)
 {
     setObjectName(QStringLiteral("TestArea"));
     for (int i = 0; i < 4; ++i) {
         const QByteArray name = "Command21_" + QByteArray::number(i);
-        m_buttons[i] = Find<QPushButton>(window, name.constData());
+        m_buttons[i] = Find<QPushButton>(page, name.constData());
         connect(m_buttons[i], &QPushButton::clicked, this,
                 [this, i] { click(SmsTest::Button(i)); });
     }
-    m_log = Find<QPlainTextEdit>(window, "Text21_0");
-    m_send = Find<QPlainTextEdit>(window, "Text21_1");
-    m_source = Find<QPlainTextEdit>(window, "Text21_2");
-    m_sender = Find<QLineEdit>(window, "Text21_3");
-    m_receiver = Find<QLineEdit>(window, "Text21_4");
-    m_address = Find<QLineEdit>(window, "Text22");
+    m_log = Find<QPlainTextEdit>(page, "Text21_0");
+    m_send = Find<QPlainTextEdit>(page, "Text21_1");
+    m_source = Find<QPlainTextEdit>(page, "Text21_2");
+    m_sender = Find<QLineEdit>(page, "Text21_3");
+    m_receiver = Find<QLineEdit>(page, "Text21_4");
+    m_address = Find<QLineEdit>(page, "Text22");
     m_log->setMaximumBlockCount(LogLines);
     m_send->installEventFilter(this);
     connect(m_send, &QPlainTextEdit::textChanged, this, &TestArea::sendTextChanged);
@@ -54,18 +53,7 @@ SmsTest::Form TestArea::form() const
     SmsTest::Form f;
     f.passive = m_exchange->parser().workForm() == 0;
     f.format = m_exchange->parser().transferMode() != 0;
-    const MainWindow *main = MainWindow::instance();
-    switch (main ? main->smsMode() : MainWindow::SmsMode::Chinese) {
-    case MainWindow::SmsMode::Chinese:
-        f.mode = SmsSendMode::Chinese;
-        break;
-    case MainWindow::SmsMode::English:
-        f.mode = SmsSendMode::English;
-        break;
-    case MainWindow::SmsMode::Hex:
-        f.mode = SmsSendMode::Hex;
-        break;
-    }
+    f.mode = m_host->smsMode();
     return f;
 }
 
@@ -79,9 +67,9 @@ void TestArea::click(SmsTest::Button button)
         ShowMessage(request.refusal, QStringLiteral("系统提示"));
         return;
     }
-    if (!PortOpenOrConnect())
+    if (!m_host->portOpenOrConnect())
         return;
-    m_messageTimer->stop();
+    // A message still arriving goes on to its end and is shown.
     setButtonsEnabled(false);
     m_exchange->startTestRequest(SmsTest::CommandOf(button), request.frame);
 }
@@ -100,9 +88,9 @@ void TestArea::showReply(const AlarmReplyValue &reply)
     namespace R = AlarmReply;
     if (const auto *r = std::get_if<R::TestLine>(&reply)) {
         appendLog(QStringLiteral("接收  ") + r->fields + QLatin1Char('\n'));
-        m_window->setModuleStatus(r->status);
+        m_host->setModuleStatus(r->status);
     } else if (const auto *r = std::get_if<R::TestStatus>(&reply)) {
-        m_window->setModuleStatus(r->status);
+        m_host->setModuleStatus(r->status);
     } else if (const auto *r = std::get_if<R::TestData>(&reply)) {
         if (r->ended)
             finishMessage(r->fields, true);
@@ -148,7 +136,7 @@ void TestArea::sendTextChanged()
             m_filtering = false;
         }
     }
-    MainWindow::setStatusText(
+    m_host->setStatusText(
         3, QStringLiteral("发射区字节数：") +
                QString::number(SmsTest::ContentLength(f.mode, m_send->toPlainText())));
 }

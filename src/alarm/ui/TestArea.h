@@ -10,7 +10,8 @@
 #include <QObject>
 
 class AlarmExchange;
-class frmZ41COM;
+class AlarmPageHost;
+class QWidget;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -20,7 +21,7 @@ class TestArea : public QObject
 {
     Q_OBJECT
 public:
-    TestArea(frmZ41COM *window, QTimer *messageTimer);
+    TestArea(QWidget *page, AlarmPageHost &host, QTimer *messageTimer);
 
     // The module's work form and transmission mode as last reported, and the chosen send mode.
     SmsTest::Form form() const;
@@ -41,7 +42,7 @@ private:
     void appendLog(const QString &text);
     void setButtonsEnabled(bool on);
 
-    frmZ41COM *m_window;
+    AlarmPageHost *m_host;
     AlarmExchange *m_exchange;
     QTimer *m_messageTimer;
     QPushButton *m_buttons[4];

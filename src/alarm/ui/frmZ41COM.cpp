@@ -10,12 +10,9 @@
 #include "alarm/ui/RelayArea.h"
 #include "alarm/ui/TestArea.h"
 #include "core/Dialogs.h"
-#include "core/Module1.h"
 #include "core/OpenFailure.h"
-#include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
 #include "core/ui/HexTextFilter.h"
-#include "core/ui/MainWindow.h"
 #include "core/ui/WindowRegistry.h"
 
 #include "ui_frmZ41COM.h"
@@ -78,12 +75,14 @@ const Mask ParameterMasks[] = {
 
 } // namespace
 
-frmZ41COM::frmZ41COM(QWidget *parent)
+frmZ41COM::frmZ41COM(SerialLink *link, const ModuleIdentity &identity, QWidget *parent)
     : QWidget(parent), m_ui(new Ui::frmZ41COM), m_params(new Ui::frmZ41COM_params),
       m_test(new Ui::frmZ41COM_test), m_other(new Ui::frmZ41COM_other),
       m_inputs(new Ui::frmZ41COM_inputs), m_relays(new Ui::frmZ41COM_relays),
-      m_phones(new Ui::frmZ41COM_phones), m_exchange(new AlarmExchange(Link(), this))
+      m_phones(new Ui::frmZ41COM_phones), m_link(link), m_identity(identity)
 {
+    m_link->setParent(this);
+    m_exchange = new AlarmExchange(*m_link, this);
     setObjectName(QLatin1String(WindowName));
     m_ui->setupUi(this);
     m_params->setupUi(m_ui->ParamsPage);
@@ -104,17 +103,17 @@ frmZ41COM::frmZ41COM(QWidget *parent)
         t.timer->setInterval(t.interval);
     }
     // The communication test starts from the module state the connect read out.
-    m_exchange->parser().setModuleForm(WorkFormFlag, TransferModeFlag);
+    m_exchange->parser().setModuleForm(m_identity.workForm, m_identity.transferMode);
 
     setDesignState();
     connectControls();
 
-    m_inputArea = new InputArea(this);
-    m_relayArea = new RelayArea(this);
-    m_phoneArea = new PhoneArea(this);
-    new ParamArea(this);
-    m_testArea = new TestArea(this, &rTimer);
-    new ProfileArea(this);
+    m_inputArea = new InputArea(m_ui->InputsPage, *this);
+    m_relayArea = new RelayArea(m_ui->RelaysPage, *this);
+    m_phoneArea = new PhoneArea(m_ui->PhonesPage, *this);
+    new ParamArea(tabs(), *this);
+    m_testArea = new TestArea(m_ui->TestPage, *this, &rTimer);
+    new ProfileArea(tabs(), *this);
 }
 
 frmZ41COM::~frmZ41COM()
@@ -123,9 +122,6 @@ frmZ41COM::~frmZ41COM()
     Timer6.stop();
     rTimer.stop();
     m_exchange->stopAll();
-    // The receive dispatch must not call into a window that is gone.
-    if (m_loaded)
-        SetReplyParser(ProtocolAlarm, nullptr);
     closeDatabase();
 }
 
@@ -253,10 +249,8 @@ void frmZ41COM::load()
         element(QStringLiteral("Command21"), i)->setVisible(false);
 
     m_exchange->parser().reset();
-    ProtocolId = ProtocolAlarmWindowLoading;
-    // Timer5 hands the port to this window's parser.
-    AlarmExchange *exchange = m_exchange;
-    SetReplyParser(ProtocolAlarm, [exchange] { exchange->parser().parse(); });
+    // While the window loads the bytes wait; Timer5 starts reading them.
+    m_exchange->setListening(false);
     tabs()->setCurrentIndex(ParamsPage);
 
     lineEdit(QStringLiteral("Text5"))
@@ -266,9 +260,8 @@ void frmZ41COM::load()
     lineEdit(QStringLiteral("Text7"))
         ->setText(QString::number(-scrollBar(QStringLiteral("VS3"))->value()));
 
-    MainWindow::setStatusText(
-        1, QStringLiteral("串口：COM%1--%2").arg(Link().portNumber()).arg(Link().settings()));
-    Link().setDtr(false);
+    setStatusText(1, QStringLiteral("串口：COM%1--%2").arg(m_link->portNumber()).arg(m_link->settings()));
+    m_link->setDtr(false);
     openDatabase();
 
     Timer5.start();
@@ -334,13 +327,13 @@ void frmZ41COM::closeDatabase()
 void frmZ41COM::closeEvent(QCloseEvent *event)
 {
     m_exchange->stopAll();
-    SetReplyParser(ProtocolAlarm, nullptr);
+    m_exchange->setListening(false);
     Timer5.stop();
     Timer6.stop();
     rTimer.stop();
     closeDatabase();
     // The send-mode menu belongs to the communication test of this window.
-    MainWindow::setSmsMannerVisible(false);
+    Q_EMIT smsMannerMenuWanted(false);
     event->accept();
 }
 
@@ -349,8 +342,8 @@ void frmZ41COM::closeEvent(QCloseEvent *event)
 void frmZ41COM::onTimer5()
 {
     Timer5.stop();
-    ProtocolId = ProtocolAlarm;
-    Link().setDtr(false);
+    m_exchange->setListening(true);
+    m_link->setDtr(false);
 }
 
 void frmZ41COM::onTimer6()
@@ -364,7 +357,7 @@ void frmZ41COM::refresh()
     for (const Mask &m : ParameterMasks)
         label(QLatin1String(m.label))->setText(QString::fromUtf8(m.text));
     m_exchange->restart();
-    if (OfflineStart) {
+    if (m_identity.offlineStart) {
         // Opened without a module: the port is tried quietly and nothing is read.
         m_exchange->link().open();
         m_exchange->link().setDtr(false);
@@ -381,7 +374,7 @@ void frmZ41COM::refresh()
 
 void frmZ41COM::startWorkModeWrite()
 {
-    if (!AlarmUi::PortOpenOrConnect())
+    if (!portOpenOrConnect())
         return;
     // The choice is gathered on every tick: a missing one can still be made while it waits.
     m_exchange->startWorkModeWrite([this] {
@@ -405,7 +398,7 @@ void frmZ41COM::startWorkModeWrite()
 
 void frmZ41COM::startPowerSavingWrite()
 {
-    if (!AlarmUi::PortOpenOrConnect())
+    if (!portOpenOrConnect())
         return;
     // The D2 frame carries the delays as 16-bit counts of 400 ms.
     AlarmSequences::PowerSavingChoice choice;
@@ -426,6 +419,8 @@ void frmZ41COM::startPowerSavingWrite()
 
 void frmZ41COM::sequenceFinished(AlarmExchange::Sequence sequence)
 {
+    if (m_profileRunning)
+        return; // the profile's own read-all; the buttons wait for the profile
     if (sequence == AlarmExchange::Sequence::PowerSaving)
         m_params->Command14->setEnabled(true);
     Enable_Command();
@@ -435,7 +430,7 @@ void frmZ41COM::sequenceFinished(AlarmExchange::Sequence sequence)
 
 void frmZ41COM::sendBaudRate()
 {
-    if (!AlarmUi::PortOpenOrConnect())
+    if (!portOpenOrConnect())
         return;
     // Only the module's rate changes; the program's own port settings stay as they are.
     m_exchange->send(AlarmFrames::BaudRate(
@@ -459,9 +454,9 @@ void frmZ41COM::askVersionCode()
 
 void frmZ41COM::exitWindow()
 {
-    MainWindow::setStatusText(1, QStringLiteral("串口：未使用"));
-    if (Link().isOpen())
-        Link().close();
+    setStatusText(1, QStringLiteral("串口：未使用"));
+    if (m_link->isOpen())
+        m_link->close();
     if (Windows::find(QLatin1String(WindowName)) == this)
         Windows::unload(QLatin1String(WindowName));
     else if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
@@ -507,7 +502,7 @@ void frmZ41COM::tabChanged(int index)
 {
     if (index == TestPage) {
         setWindowTitle(QStringLiteral("短信模块通信测试"));
-        MainWindow::setSmsMannerVisible(true);
+        Q_EMIT smsMannerMenuWanted(true);
         // Module address and the two request buttons serve a passive module only.
         const bool passive = m_exchange->parser().workForm() == 0;
         for (const char *name : {"Label31", "Text22", "Command21_0", "Command21_1"})
@@ -527,7 +522,7 @@ void frmZ41COM::tabChanged(int index)
     m_exchange->cancelTestRequest();
     setWindowTitle(index == OtherPage ? QStringLiteral("其他参数设置")
                                       : QStringLiteral("短信模块参数设置"));
-    MainWindow::setSmsMannerVisible(true);
+    Q_EMIT smsMannerMenuWanted(true);
     m_exchange->parser().setFrameMachine(true);
 }
 
@@ -600,6 +595,8 @@ void frmZ41COM::showReply(const AlarmReplyValue &reply)
     namespace R = AlarmReply;
     using Request = R::TextAnswer::Request;
     using Verdict = R::TextAnswer::Verdict;
+    if (m_profileRunning)
+        return; // the profile shows its own outcome; the pages are read again after it
     if (const auto *r = std::get_if<R::InitDone>(&reply)) {
         if (r->value == 1)
             ShowMessage(QStringLiteral("模块初始化已经完成，您可以设置参数了"),
@@ -713,7 +710,7 @@ void frmZ41COM::showParameter(const AlarmReplyValue &reply)
     } else if (const auto *r = std::get_if<R::SmsPassword>(&reply)) {
         p.Label5->setText(HexFields({r->bytes[0], r->bytes[1], r->bytes[2], r->bytes[3]}));
     } else if (const auto *r = std::get_if<R::Version>(&reply)) {
-        const QString settings = Link().settings();
+        const QString settings = m_link->settings();
         if (settings.size() >= 6)
             p.Label7->setText(settings.left(settings.size() - 6) + QStringLiteral("bps"));
         p.Label8->setText(r->text);
@@ -758,5 +755,27 @@ void frmZ41COM::showParameter(const AlarmReplyValue &reply)
 
 void frmZ41COM::setModuleStatus(const QString &text)
 {
-    MainWindow::setStatusText(2, QStringLiteral("模块状态：") + text);
+    setStatusText(2, QStringLiteral("模块状态：") + text);
+}
+
+void frmZ41COM::setStatusText(int panel, const QString &text)
+{
+    Q_EMIT statusTextChanged(panel, text);
+}
+
+bool frmZ41COM::portOpenOrConnect()
+{
+    if (m_link->isOpen())
+        return true;
+    Q_EMIT connectWanted();
+    return false;
+}
+
+void frmZ41COM::setProfileRunning(bool running)
+{
+    m_profileRunning = running;
+    if (running)
+        Disable_Command();
+    else
+        Enable_Command();
 }

@@ -11,6 +11,8 @@
 // creates them and hands them the replies that belong to them.
 
 #include "alarm/AlarmExchange.h"
+#include "alarm/ui/AlarmPageHost.h"
+#include "connect/ModuleIdentity.h"
 
 #include <QSqlDatabase>
 #include <QTimer>
@@ -41,16 +43,18 @@ class frmZ41COM_relays;
 class frmZ41COM_phones;
 } // namespace Ui
 
+class SerialLink;
 class InputArea;
 class RelayArea;
 class PhoneArea;
 class TestArea;
 
-class frmZ41COM : public QWidget
+class frmZ41COM : public QWidget, public AlarmPageHost
 {
     Q_OBJECT
 public:
     static constexpr const char *WindowName = "frmZ41COM";
+    static constexpr const char *Caption = "短信模块参数设置";
 
     // Pages of SSTab1, in tab order.
     enum Page { ParamsPage, TestPage, OtherPage, InputsPage, RelaysPage, PhonesPage };
@@ -61,8 +65,11 @@ public:
         "Command6",  "Command7",    "Command8",    "Command9",   "Command14",
         "Command15", "Command21_0", "Command21_1", "Command21_2"};
 
-    explicit frmZ41COM(QWidget *parent = nullptr);
+    // The window of the module on link (it takes the link over), as identity describes it.
+    frmZ41COM(SerialLink *link, const ModuleIdentity &identity, QWidget *parent = nullptr);
     ~frmZ41COM() override;
+
+    const ModuleIdentity &identity() const { return m_identity; }
 
     // The opening actions. They run once, when the window is first shown; a window that is only
     // created (hidden, by a name lookup) keeps its design-time state. Calling it again does
@@ -71,11 +78,18 @@ public:
     bool hasLoaded() const { return m_loaded; }
 
     // The exchange with the module (one per window; its timers pace the sequences).
-    AlarmExchange &exchange() { return *m_exchange; }
+    AlarmExchange &exchange() override { return *m_exchange; }
     // Shows a reply of the module (the exchange's replied signal).
     void showReply(const AlarmReplyValue &reply);
-    // "模块状态：" and the state, in panel 2 of the main window's status bar.
-    void setModuleStatus(const QString &text);
+
+    // What the feature areas ask of the window.
+    bool portOpenOrConnect() override;
+    void setProfileRunning(bool running) override;
+    void setStatusText(int panel, const QString &text) override;
+    void setModuleStatus(const QString &text) override;
+    AlarmFrames::SmsSendMode smsMode() const override { return m_smsMode; }
+    // The main window's "短信发送方式" was chosen.
+    void setSmsMode(AlarmFrames::SmsSendMode mode) { m_smsMode = mode; }
 
     // Where "gprs.mdb" is looked for: beside the program unless a path was set (tests).
     static QString databasePath();
@@ -86,7 +100,7 @@ public:
     QSqlQuery *phoneRecordSet() const { return m_phoneRecords.get(); }
 
     // Timers of the opening (design-time: off); the sequences' timers are the exchange's.
-    QTimer Timer5; // one-shot: switches ProtocolId to 101, 1000 ms
+    QTimer Timer5; // one-shot: the exchange starts reading the line, 1000 ms
     QTimer Timer6; // one-shot: starts the read-all sequence, 1000 ms
     QTimer rTimer; // end of a received message (communication test), 100 ms
     void onTimer5();
@@ -96,7 +110,7 @@ public:
     std::array<bool, 14> SavedButtonStates{};
 
     // Actions of this window's own controls.
-    void refresh();                     // Command8 "刷新", and Timer6
+    void refresh() override;            // Command8 "刷新", and Timer6
     void startWorkModeWrite();          // Command5
     void startPowerSavingWrite();       // Command14
     void sendBaudRate();                // Command6
@@ -122,6 +136,13 @@ public Q_SLOTS:
     void Enable_Command();
     void Disable_Command();
 
+Q_SIGNALS:
+    // For the main window: its status-bar panels and its menu "短信发送方式".
+    void statusTextChanged(int panel, const QString &text);
+    void smsMannerMenuWanted(bool visible);
+    // A request needs the port, which is closed: the user may connect again.
+    void connectWanted();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -144,7 +165,10 @@ private:
     std::unique_ptr<Ui::frmZ41COM_relays> m_relays;
     std::unique_ptr<Ui::frmZ41COM_phones> m_phones;
 
+    SerialLink *m_link;
+    ModuleIdentity m_identity;
     AlarmExchange *m_exchange;
+    AlarmFrames::SmsSendMode m_smsMode = AlarmFrames::SmsSendMode::Chinese;
     InputArea *m_inputArea;
     RelayArea *m_relayArea;
     PhoneArea *m_phoneArea;
@@ -152,4 +176,5 @@ private:
     QSqlDatabase m_db;
     std::unique_ptr<QSqlQuery> m_phoneRecords;
     bool m_loaded = false;
+    bool m_profileRunning = false;
 };

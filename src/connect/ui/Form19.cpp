@@ -1,7 +1,5 @@
 #include "connect/ui/Form19.h"
 
-#include "connect/ui/frmVX8.h"
-#include "core/Module1.h"
 #include "core/SerialLink.h"
 #include "core/ui/WindowRegistry.h"
 #include "ui_Form19.h"
@@ -22,19 +20,26 @@ Form19::Form19(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::Form1
     Timer2.setInterval(200);
     connect(&Timer2, &QTimer::timeout, this, &Form19::onTimer2);
 
-    // Load.
-    ui->Label1->setText(PendingRestartMessage);
-    Timer1.start();
-    Timer2.start();
-    m_ticks = 0;
 }
 
 Form19::~Form19() = default;
 
+void Form19::begin(SerialLink *link, const QString &message, std::function<void()> done)
+{
+    m_link = link;
+    m_done = std::move(done);
+    ui->Label1->setText(message);
+    m_ticks = 0;
+    ui->ProgressBar1->setValue(0);
+    Timer1.start();
+    Timer2.start();
+}
+
 void Form19::onTimer2()
 {
     Timer2.stop();
-    Link().close();
+    if (m_link)
+        m_link->close();
 }
 
 void Form19::onTimer1()
@@ -46,7 +51,8 @@ void Form19::onTimer1()
     }
     Timer1.stop();
     // The user connects to the restarted module again.
-    Windows::get<frmVX8>()->resetIdentity();
+    if (const auto done = std::exchange(m_done, {}))
+        done();
     Windows::unloadWindow(this);
 }
 

@@ -1,11 +1,16 @@
 #pragma once
-// The restart wait window "Form19", shown modally after a mode switch: it shows
-// PendingRestartMessage, closes the serial port 0.2 s after loading, counts 50 seconds on
-// ProgressBar1, then puts frmVX8 back into the state of a module not yet identified and unloads.
+// The restart wait window "Form19", shown modally after a mode switch: it shows the restart
+// message, closes the switched module's port 0.2 s after it begins, counts 50 seconds on
+// ProgressBar1, then tells the window that switched (frmVX8 goes back to the state of a module
+// not yet identified) and unloads.
 
 #include <QDialog>
+#include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
+
+class SerialLink;
 
 namespace Ui {
 class Form19;
@@ -20,6 +25,9 @@ public:
 
     explicit Form19(QWidget *parent = nullptr);
     ~Form19() override;
+
+    // Starts the wait for the module on link; done runs when the 50 seconds are over.
+    void begin(SerialLink *link, const QString &message, std::function<void()> done);
 
     QTimer Timer1; // 1000 ms: one progress step
     QTimer Timer2; // 200 ms, once: closes the port
@@ -37,4 +45,6 @@ protected:
 private:
     std::unique_ptr<Ui::Form19> ui;
     quint8 m_ticks = 0;
+    QPointer<SerialLink> m_link;
+    std::function<void()> m_done;
 };

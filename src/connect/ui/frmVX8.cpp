@@ -1,12 +1,10 @@
 #include "connect/ui/frmVX8.h"
 
-#include "connect/ConnectTimers.h"
-#include "connect/IdentityConnect.h"
+#include "connect/ui/Form19.h"
 #include "core/Dialogs.h"
-#include "core/Module1.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
-#include "core/serial/PortMap.h"
+#include "core/serial/Ports.h"
 #include "core/ui/WindowRegistry.h"
 #include "ui_frmVX8.h"
 
@@ -23,19 +21,28 @@ void ClearOption(QRadioButton *option)
 }
 
 // Shows the restart wait window modally and returns when it has gone.
-void ShowRestartWindow()
+void ShowRestartWindow(SerialLink *link, const QString &message, std::function<void()> done)
 {
-    QWidget *window = Windows::get(QStringLiteral("Form19"));
-    if (auto *dialog = qobject_cast<QDialog *>(window))
-        dialog->exec();
+    auto *window = qobject_cast<Form19 *>(Windows::get(QLatin1String(Form19::WindowName)));
+    if (!window)
+        return;
+    window->begin(link, message, std::move(done));
+    window->exec();
 }
 
 } // namespace
 
-frmVX8::frmVX8(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frmVX8>())
+frmVX8::frmVX8(Ports &ports, Opener openDataWindow, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::frmVX8>()), m_ports(ports),
+      m_open(std::move(openDataWindow))
 {
     ui->setupUi(this);
     setObjectName(QLatin1String(WindowName));
+    m_link = ports.makeLink(windowTitle(), this);
+    InstallDeviceLossReport(*m_link);
+    m_routine = new ConnectRoutine(*m_link, this);
+    connect(m_routine, &ConnectRoutine::progress, ui->PBar, &QProgressBar::setValue);
+    connect(m_routine, &ConnectRoutine::finished, this, &frmVX8::connectFinished);
 
     for (int port = 1; port <= 8; ++port)
         ui->Combo1->addItem(QStringLiteral("COM%1").arg(port));
@@ -59,11 +66,6 @@ frmVX8::frmVX8(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frmVX
     connect(ui->Option2, &QRadioButton::clicked, this, [this] { onOption(2); });
     connect(ui->Combo1, &QComboBox::currentIndexChanged, this, &frmVX8::showDevice);
     showDevice();
-
-    IdentityConnect::instance().setHooks({[] {
-        if (auto *window = Windows::findTyped<frmVX8>())
-            window->identified();
-    }});
 }
 
 frmVX8::~frmVX8() = default;
@@ -84,7 +86,7 @@ QPushButton *frmVX8::command1(int index) const
 
 void frmVX8::showDevice()
 {
-    ui->LabelDevice->setText(PortMap::describe(ui->Combo1->currentIndex() + 1));
+    ui->LabelDevice->setText(m_ports.map().describe(ui->Combo1->currentIndex() + 1));
 }
 
 void frmVX8::resetIdentity()
@@ -105,7 +107,7 @@ void frmVX8::identified()
     for (QPushButton *button : {ui->Command1_0, ui->Command1_1, ui->Command1_2})
         button->setEnabled(true);
     ui->PBar->setValue(0);
-    if (Vx8InDataMode(ModuleInfo))
+    if (m_identity.vx8InDataMode())
         ui->Option1->setChecked(true);
     else
         ui->Option2->setChecked(true);
@@ -113,9 +115,16 @@ void frmVX8::identified()
     ui->Option2->setEnabled(true);
 }
 
+void frmVX8::setConnectControlsEnabled(bool enabled)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{ui->Command1_0, ui->Command1_1, ui->Combo1,
+                                                       ui->Combo2})
+        w->setEnabled(enabled);
+}
+
 void frmVX8::onConnect()
 {
-    if (!OpenChosenPort(ui->Combo1->currentText(), ui->Combo2->currentText()))
+    if (!OpenChosenPort(*m_link, ui->Combo1->currentText(), ui->Combo2->currentText()))
         return;
     for (QWidget *w : std::initializer_list<QWidget *>{ui->Command1_0, ui->Command1_1,
                                                        ui->Command1_2, ui->Combo1, ui->Combo2})
@@ -123,17 +132,46 @@ void frmVX8::onConnect()
     ShowMessage(
         QStringLiteral("请确认您的模块信号指示灯已经不在闪烁，否则模块和计算机通信不正常。"),
         QStringLiteral("注意：系统提示！！！"), MsgIcon::Information, MsgButtons::Ok);
-    Link().setDtr(false);
-    IdentityConnect::instance().install();
-    MainTimers().armConnect();
-    ProtocolId = ProtocolIdentity;
-    RxStep = 0;
+    m_link->setDtr(false);
+    m_routine->start();
+}
+
+void frmVX8::connectFinished(ConnectRoutine::Result result)
+{
+    using Result = ConnectRoutine::Result;
+    switch (result) {
+    case Result::Connected:
+        m_identity = m_routine->identity();
+        identified();
+        return;
+    case Result::GprsRefused:
+        ShowMessage(QStringLiteral("您的模块与测试软件不一样，请与厂家联系"),
+                    QStringLiteral("提示"), MsgIcon::Exclamation, MsgButtons::Ok);
+        // The module is not for this window: the port is given back and another try allowed.
+        m_link->close();
+        setConnectControlsEnabled(true);
+        ui->PBar->setValue(0);
+        return;
+    case Result::NoAnswer:
+        ShowMessage(QStringLiteral("模块和计算机通信失败，请检查串口号、波特率"),
+                    QStringLiteral("系统提示"), MsgIcon::None, MsgButtons::Ok);
+        setConnectControlsEnabled(true);
+        return;
+    case Result::GaveUp:
+        ui->Command1_0->setEnabled(true);
+        ui->Command1_1->setEnabled(true);
+        return;
+    case Result::DeviceLost:
+        setConnectControlsEnabled(true);
+        return;
+    }
 }
 
 void frmVX8::onCancel()
 {
-    if (Link().isOpen())
-        Link().close();
+    m_routine->stop();
+    if (m_link->isOpen())
+        m_link->close();
     Windows::unloadWindow(this);
 }
 
@@ -141,32 +179,42 @@ void frmVX8::onEnter()
 {
     ModeOptions flags{};
     if (ui->Option1->isChecked() && ui->Option1->isEnabled()) {
-        StartOnDataTab = 1;
+        m_identity.startOnDataTab = true;
         flags[2] = true; // the parameter window's caption: other parameters
     } else if (ui->Option2->isChecked() && ui->Option2->isEnabled()) {
-        StartOnDataTab = 0;
+        m_identity.startOnDataTab = false;
         flags[0] = true; // identity address
     } else {
         return;
     }
-    ModeChoiceFlags = flags;
+    m_identity.modeChoiceFlags = flags;
+    // The link goes to the data window before this window (its owner until now) goes.
+    m_routine->stop();
+    SerialLink *link = m_link;
+    link->setParent(nullptr);
+    const Opener open = m_open;
+    const ModuleIdentity identity = m_identity;
     Windows::unloadWindow(this);
-    if (QWidget *window = Windows::get(QStringLiteral("frmZ42COM")))
-        Windows::showChild(window);
+    if (open)
+        open(link, identity);
+    else
+        delete link;
 }
 
 void frmVX8::onOption(int option)
 {
     ModeSwitchHooks hooks;
     hooks.disableSetButton = [this] { ui->Command1_2->setEnabled(false); };
-    hooks.showRestartWindow = &ShowRestartWindow;
+    hooks.showRestartWindow = [this] {
+        ShowRestartWindow(m_link, m_identity.pendingRestartMessage, [this] { resetIdentity(); });
+    };
     if (option == 1) {
-        if (Vx8InDataMode(ModuleInfo))
+        if (m_identity.vx8InDataMode())
             return; // already in data communication
-        RunModeSwitch(2, ModeOptions{false, false, true, false, false}, hooks);
+        RunModeSwitch(*m_link, m_identity, 2, ModeOptions{false, false, true, false, false}, hooks);
     } else {
-        if (ModuleInfo.size() >= 3 && ModuleInfo.at(2) == 0)
+        if (m_identity.moduleInfo.size() >= 3 && m_identity.moduleInfo.at(2) == 0)
             return; // already in address setting
-        RunModeSwitch(1, ModeOptions{true, false, false, false, false}, hooks);
+        RunModeSwitch(*m_link, m_identity, 1, ModeOptions{true, false, false, false, false}, hooks);
     }
 }

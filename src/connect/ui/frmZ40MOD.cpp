@@ -2,40 +2,23 @@
 
 #include "ui_frmZ40MOD.h"
 
-#include "connect/ConnectParser.h"
-#include "connect/ConnectTimers.h"
-#include "core/Module1.h"
+#include "connect/ui/Form19.h"
+#include "core/Dialogs.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
-#include "core/serial/PortMap.h"
+#include "core/serial/Ports.h"
 #include "core/ui/WindowRegistry.h"
 
 namespace {
 
-// Opens the alarm module window when its factory is there (it is built separately).
-void OpenAlarmWindow()
+// Shows the restart wait window modally for the module on link and returns when it has gone.
+void ShowRestartWindow(SerialLink *link, const QString &message)
 {
-    if (QWidget *window = Windows::get(QStringLiteral("frmZ41COM")))
-        Windows::showChild(window);
-}
-
-void CloseConnectWindow()
-{
-    Windows::unload(QLatin1String(frmZ40MOD::WindowName));
-}
-
-// Shows the restart wait window modally and returns when it has gone.
-void ShowRestartWindow()
-{
-    QWidget *window = Windows::get(QStringLiteral("Form19"));
+    auto *window = qobject_cast<Form19 *>(Windows::get(QLatin1String(Form19::WindowName)));
     if (!window)
         return;
-    if (auto *dialog = qobject_cast<QDialog *>(window)) {
-        dialog->exec();
-    } else {
-        window->setWindowModality(Qt::ApplicationModal);
-        window->show();
-    }
+    window->begin(link, message, {});
+    window->exec();
 }
 
 // The choices of the group "工作方式选择": the option button, the mode-switch operation (1..5)
@@ -57,19 +40,25 @@ constexpr ModeChoice ModeChoices[] = {
 
 } // namespace
 
-frmZ40MOD::frmZ40MOD(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::frmZ40MOD>())
+frmZ40MOD::frmZ40MOD(Ports &ports, Opener openAlarmWindow, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmZ40MOD>()), m_ports(ports),
+      m_open(std::move(openAlarmWindow))
 {
     ui->setupUi(this);
     setObjectName(QLatin1String(WindowName));
+    m_link = ports.makeLink(windowTitle(), this);
+    InstallDeviceLossReport(*m_link);
+    m_routine = new ConnectRoutine(*m_link, this);
+    // A notice that stops half-way closes the port a second later.
+    m_routine->setClosePortOnPartialNotice(true);
+    connect(m_routine, &ConnectRoutine::progress, ui->PBar, &QProgressBar::setValue);
+    connect(m_routine, &ConnectRoutine::finished, this, &frmZ40MOD::connectFinished);
 
     connect(ui->Command1_0, &QPushButton::clicked, this, &frmZ40MOD::connectClicked);
     connect(ui->Command1_1, &QPushButton::clicked, this, &frmZ40MOD::cancelClicked);
     connect(ui->Command1_2, &QPushButton::clicked, this, &frmZ40MOD::setClicked);
     connect(ui->Combo1, &QComboBox::currentIndexChanged, this, &frmZ40MOD::showDevice);
     showDevice();
-
-    InstallConnectParser();
-    SetConnectParserHooks({&CloseConnectWindow, &OpenAlarmWindow});
 }
 
 frmZ40MOD::~frmZ40MOD() = default;
@@ -90,7 +79,7 @@ QPushButton *frmZ40MOD::command1(int index) const
 
 void frmZ40MOD::showDevice()
 {
-    ui->LabelDevice->setText(PortMap::describe(ui->Combo1->currentIndex() + 1));
+    ui->LabelDevice->setText(m_ports.map().describe(ui->Combo1->currentIndex() + 1));
 }
 
 void frmZ40MOD::setConnectControlsEnabled(bool enabled)
@@ -105,22 +94,64 @@ void frmZ40MOD::setConnectControlsEnabled(bool enabled)
 
 void frmZ40MOD::connectClicked()
 {
-    if (!OpenChosenPort(ui->Combo1->currentText(), ui->Combo2->currentText()))
+    if (!OpenChosenPort(*m_link, ui->Combo1->currentText(), ui->Combo2->currentText()))
         return;
     setConnectControlsEnabled(false);
-    OfflineStart = false;
-    MainTimers().armConnect();
-    ProtocolId = ProtocolConnect;
-    RxStep = 0;
+    m_routine->start();
+}
+
+void frmZ40MOD::connectFinished(ConnectRoutine::Result result)
+{
+    using Result = ConnectRoutine::Result;
+    switch (result) {
+    case Result::Connected:
+        handOver(m_routine->identity());
+        return;
+    case Result::GprsRefused:
+        // The dialog goes (and with it the port); the alarm window does not open.
+        Windows::unloadWindow(this);
+        ShowMessage(QStringLiteral("您的模块与测试软件不一样，请与厂家联系"),
+                    QStringLiteral("提示"), MsgIcon::Exclamation, MsgButtons::Ok);
+        return;
+    case Result::NoAnswer:
+        ShowMessage(QStringLiteral("模块和计算机通信失败，请检查串口号、波特率"),
+                    QStringLiteral("系统提示"), MsgIcon::None, MsgButtons::Ok);
+        setConnectControlsEnabled(true);
+        return;
+    case Result::GaveUp:
+        // The port and baud rate stay as they are: the module did answer.
+        for (QWidget *w : {static_cast<QWidget *>(ui->Command1_0), static_cast<QWidget *>(ui->Command1_1),
+                           static_cast<QWidget *>(ui->Command1_2)})
+            w->setEnabled(true);
+        return;
+    case Result::DeviceLost:
+        setConnectControlsEnabled(true);
+        return;
+    }
+}
+
+void frmZ40MOD::handOver(const ModuleIdentity &identity)
+{
+    // The link goes to the alarm window before this dialog (its owner until now) goes.
+    m_routine->stop();
+    SerialLink *link = m_link;
+    link->setParent(nullptr);
+    const Opener open = m_open;
+    // Deleted once the current event is done: this dialog's members stay readable till then.
+    Windows::unloadWindow(this);
+    if (open)
+        open(link, identity);
+    else
+        delete link;
 }
 
 void frmZ40MOD::cancelClicked()
 {
-    if (Link().isOpen())
-        Link().close();
-    OfflineStart = true;
-    CloseConnectWindow();
-    OpenAlarmWindow();
+    if (m_link->isOpen())
+        m_link->close();
+    ModuleIdentity offline;
+    offline.offlineStart = true;
+    handOver(offline);
 }
 
 void frmZ40MOD::setClicked()
@@ -140,8 +171,9 @@ ModeFrame frmZ40MOD::runModeSwitch(int operation, const ModeOptions &options)
 {
     ModeSwitchHooks hooks;
     hooks.disableSetButton = [this] { ui->Command1_2->setEnabled(false); };
-    hooks.showRestartWindow = &ShowRestartWindow;
-    return RunModeSwitch(operation, options, hooks);
+    hooks.showRestartWindow = [this] { ShowRestartWindow(m_link, m_switched.pendingRestartMessage); };
+    m_switched.moduleInfo = m_routine->identity().moduleInfo;
+    return RunModeSwitch(*m_link, m_switched, operation, options, hooks);
 }
 
 ModeFrame frmZ40MOD::ModeSwitch1(const ModeOptions &options)

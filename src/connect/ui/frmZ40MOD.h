@@ -1,15 +1,20 @@
 #pragma once
 // Connect dialog of the alarm control module: the user chooses a port and a baud rate and
-// connects; the connect-time parser identifies the module and opens frmZ41COM (or refuses a
-// GPRS module). "取消" opens frmZ41COM without a connection. The group "工作方式选择" switches
-// a connected module between its operating modes.
+// connects; the connect routine identifies the module and the dialog hands its link and the
+// module's identity to the alarm window (or refuses a GPRS module). "取消" opens the alarm window
+// without a connection. The group "工作方式选择" switches a connected module between its
+// operating modes.
 
+#include "connect/ConnectRoutine.h"
 #include "connect/ModeSwitch.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
+class Ports;
 class QPushButton;
+class SerialLink;
 
 namespace Ui {
 class frmZ40MOD;
@@ -21,11 +26,16 @@ class frmZ40MOD : public QDialog
 public:
     static constexpr const char *WindowName = "frmZ40MOD";
 
-    explicit frmZ40MOD(QWidget *parent = nullptr);
+    // Opens the module window with the link (taken over) and what the connect learned.
+    using Opener = std::function<void(SerialLink *link, const ModuleIdentity &identity)>;
+
+    frmZ40MOD(Ports &ports, Opener openAlarmWindow, QWidget *parent = nullptr);
     ~frmZ40MOD() override;
 
     // Control array Command1: 0 "连接", 1 "取消", 2 "设置".
     QPushButton *command1(int index) const;
+    SerialLink &link() { return *m_link; }
+    ConnectRoutine &routine() { return *m_routine; }
 
     // Button handlers, public so the launcher's tests and the timers can drive them.
     void connectClicked();
@@ -42,8 +52,15 @@ public:
 
 private:
     ModeFrame runModeSwitch(int operation, const ModeOptions &options);
+    void connectFinished(ConnectRoutine::Result result);
+    void handOver(const ModuleIdentity &identity);
     void showDevice();
     void setConnectControlsEnabled(bool enabled);
 
     std::unique_ptr<Ui::frmZ40MOD> ui;
+    Ports &m_ports;
+    Opener m_open;
+    SerialLink *m_link;
+    ConnectRoutine *m_routine;
+    ModuleIdentity m_switched; // what the mode switches of this dialog chose
 };

@@ -9,35 +9,6 @@
 #include <optional>
 
 namespace {
-// The system's devices are listed only when an entry is first looked up: the scan reads sysfs
-// and udev, which start-up does not need to wait for.
-struct Table {
-    std::array<QString, 8> defaults;
-    std::array<std::optional<QString>, 8> overrides;
-    bool wantDefaults = false;
-    bool scanned = false;
-};
-Table &table()
-{
-    static Table t;
-    return t;
-}
-void scanDevices()
-{
-    Table &t = table();
-    t.scanned = true;
-#ifdef Q_OS_WIN
-    for (int i = 1; i <= 8; ++i)
-        t.defaults[i - 1] = QStringLiteral("COM%1").arg(i);
-#else
-    QStringList devices;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        devices << info.systemLocation();
-    devices = PortMap::orderDevices(devices);
-    for (int i = 0; i < 8; ++i)
-        t.defaults[i] = i < devices.size() ? devices.at(i) : QString();
-#endif
-}
 bool isUsbLike(const QString &path)
 {
     return path.contains(QLatin1String("ttyUSB")) || path.contains(QLatin1String("ttyACM"));
@@ -60,10 +31,26 @@ QStringList PortMap::orderDevices(QStringList devices)
     return devices;
 }
 
+void PortMap::scanDevices() const
+{
+    m_scanned = true;
+#ifdef Q_OS_WIN
+    for (int i = 1; i <= 8; ++i)
+        m_defaults[size_t(i - 1)] = QStringLiteral("COM%1").arg(i);
+#else
+    QStringList devices;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        devices << info.systemLocation();
+    devices = orderDevices(devices);
+    for (int i = 0; i < 8; ++i)
+        m_defaults[size_t(i)] = i < devices.size() ? devices.at(i) : QString();
+#endif
+}
+
 void PortMap::loadDefaults()
 {
-    table().wantDefaults = true;
-    table().scanned = false;
+    m_wantDefaults = true;
+    m_scanned = false;
 }
 
 bool PortMap::setOverride(const QString &assignment)
@@ -80,22 +67,22 @@ bool PortMap::setOverride(const QString &assignment)
 void PortMap::set(int portNumber, const QString &path)
 {
     if (portNumber >= 1 && portNumber <= 8)
-        table().overrides[portNumber - 1] = path;
+        m_overrides[size_t(portNumber - 1)] = path;
 }
 
-QString PortMap::path(int portNumber)
+QString PortMap::path(int portNumber) const
 {
     if (portNumber < 1 || portNumber > 8)
         return {};
-    Table &t = table();
-    if (t.overrides[portNumber - 1])
-        return *t.overrides[portNumber - 1];
-    if (t.wantDefaults && !t.scanned)
+    const size_t i = size_t(portNumber - 1);
+    if (m_overrides[i])
+        return *m_overrides[i];
+    if (m_wantDefaults && !m_scanned)
         scanDevices();
-    return t.defaults[portNumber - 1];
+    return m_defaults[i];
 }
 
-QString PortMap::describe(int portNumber)
+QString PortMap::describe(int portNumber) const
 {
     const QString device = path(portNumber);
     const QString name = QStringLiteral("COM%1").arg(portNumber);
@@ -106,9 +93,4 @@ QString PortMap::describe(int portNumber)
     if (device == QLatin1String(RoutingBackend::VirtualVx8Path))
         return name + QStringLiteral(" → 内置虚拟VX8模块");
     return name + QStringLiteral(" → ") + device;
-}
-
-void PortMap::clear()
-{
-    table() = Table();
 }

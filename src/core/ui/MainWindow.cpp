@@ -1,6 +1,5 @@
 #include "core/ui/MainWindow.h"
 
-#include "core/Module1.h"
 #include "core/ui/StringTable.h"
 #include "core/ui/Twips.h"
 #include "core/ui/WindowRegistry.h"
@@ -24,12 +23,6 @@ struct PanelStart {
     const char *value;
 };
 const PanelStart PanelStarts[3] = {{101, "未使用"}, {103, "未使用"}, {104, "0"}};
-
-std::function<void(MainWindow *)> &Wiring()
-{
-    static std::function<void(MainWindow *)> wiring;
-    return wiring;
-}
 
 } // namespace
 
@@ -57,15 +50,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     // Load.
     setWindowTitle(
         QStringLiteral("CorvaneV%1.%2").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR));
-    RxStep = 0;
     showSmsMannerMenu(false);
     Timer1.start();
     for (int panel = 1; panel <= 3; ++panel) {
         const PanelStart &start = PanelStarts[panel - 1];
         setStatusPanel(panel, ResourceString(start.resource) + QString::fromUtf8(start.value));
     }
-    if (Wiring())
-        Wiring()(this);
 }
 
 MainWindow::~MainWindow()
@@ -74,28 +64,6 @@ MainWindow::~MainWindow()
     disconnect(m_mdi, nullptr, this, nullptr);
     if (Windows::mdiArea() == m_mdi)
         Windows::setMdiArea(nullptr);
-}
-
-MainWindow *MainWindow::instance()
-{
-    return qobject_cast<MainWindow *>(Windows::find(QLatin1String(WindowName)));
-}
-
-void MainWindow::setWiring(std::function<void(MainWindow *)> wiring)
-{
-    Wiring() = std::move(wiring);
-}
-
-void MainWindow::setStatusText(int panel, const QString &text)
-{
-    if (MainWindow *main = instance())
-        main->setStatusPanel(panel, text);
-}
-
-void MainWindow::setSmsMannerVisible(bool visible)
-{
-    if (MainWindow *main = instance())
-        main->showSmsMannerMenu(visible);
 }
 
 QAction *MainWindow::addEntry(QMenu *menu, const char *name, const QString &caption)
@@ -198,6 +166,7 @@ void MainWindow::chooseSmsMode(SmsMode mode)
     // Triggering the checked entry unchecks it before this runs: check it again.
     for (QAction *a : {m_chinese, m_english, m_hex})
         a->setChecked(a == chosen);
+    emit smsModeChosen(mode);
     emit clearSendRequested();
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 // The main window "main": a multiple-document frame with the menu bar, the status bar
 // StatusBar1 and the start-up timer Timer1 that shows the launcher. Menu entries that open other
-// windows are announced as signals; the application connects them (see setWiring()).
+// windows are announced as signals; the application connects them (WireMainWindow).
 
 #include <QMainWindow>
 #include <QTimer>
-#include <functional>
 
 class QAction;
 class QLabel;
@@ -24,25 +23,14 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // The loaded main window, or nullptr.
-    static MainWindow *instance();
-    // Run at the end of every main window's constructor: the application connects the menu
-    // signals to the windows they open. An empty function removes it.
-    static void setWiring(std::function<void(MainWindow *)> wiring);
-
-    // For other windows: status-bar panel 1..3 and the visibility of "短信发送方式" of the loaded
-    // main window; nothing when there is none.
-    static void setStatusText(int panel, const QString &text);
-    static void setSmsMannerVisible(bool visible);
-
     // Status-bar panels 1 to 3, the whole text (resource label and value).
     void setStatusPanel(int panel, const QString &text);
     QString statusPanel(int panel) const;
 
     // Which entry of "短信发送方式" is checked (always exactly one).
     SmsMode smsMode() const;
-    // Chooses an entry as the user does: checks it and asks for the alarm window's send box to
-    // be emptied (clearSendRequested).
+    // Chooses an entry as the user does: checks it, announces it (smsModeChosen) and asks for
+    // the alarm window's send box to be emptied (clearSendRequested).
     void chooseSmsMode(SmsMode mode);
     // The alarm-module window shows the menu while it is open and hides it again.
     void showSmsMannerMenu(bool visible);
@@ -67,6 +55,7 @@ Q_SIGNALS:
     void monitorRequested();
     // A new sending mode was chosen: the text typed for the old one does not fit it.
     void clearSendRequested();
+    void smsModeChosen(MainWindow::SmsMode mode);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,6 +1,5 @@
 #include "core/ui/frmMain.h"
 
-#include "core/SerialLink.h"
 #include "core/ui/LauncherArt.h"
 #include "core/ui/Twips.h"
 #include "core/ui/WindowRegistry.h"
@@ -101,7 +100,6 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frm
 
     // Load.
     PlaceWindow(this, 0, 0, 11800, 8180);
-    Link().setDtr(true);
 }
 
 frmMain::~frmMain() = default;
@@ -129,8 +127,7 @@ void frmMain::paintEvent(QPaintEvent *)
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (Link().isOpen())
-        Link().close();
+    // The ports belong to the windows that connected them and close with those.
     event->accept();
 }
 

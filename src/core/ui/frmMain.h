@@ -1,7 +1,6 @@
 #pragma once
 // The launcher "frmMain", shown 100 ms after start-up: Label2 opens the connect dialog
-// frmZ40MOD, the VX8 button opens the VX8 connection window frmVX8. Loading it turns DTR on;
-// unloading it closes the serial port.
+// frmZ40MOD, the VX8 button opens the VX8 connection window frmVX8.
 
 #include <QWidget>
 #include <memory>

@@ -2,11 +2,8 @@
 
 #include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
-#include "core/Module1.h"
-#include "core/ReceiveDispatch.h"
 #include "core/SerialLink.h"
 #include "core/ui/HexTextFilter.h"
-#include "core/ui/MainWindow.h"
 #include "core/ui/WindowRegistry.h"
 #include "data/DataFrames.h"
 #include "ui_frmZ42COM.h"
@@ -56,13 +53,19 @@ void InstallAsciiFilter(QLineEdit *box)
 
 } // namespace
 
-frmZ42COM::frmZ42COM(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::frmZ42COM>()),
-      m_exchange(new DataExchange(Link(), this))
+frmZ42COM::frmZ42COM(SerialLink *link, const ModuleIdentity &identity, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::frmZ42COM>()), m_link(link), m_identity(identity)
 {
+    m_link->setParent(this);
+    m_exchange = new DataExchange(*m_link, this);
     ui->setupUi(this);
     setObjectName(QLatin1String(WindowName));
+    connectControls();
+    open();
+}
 
+void frmZ42COM::connectControls()
+{
     for (QLineEdit *box : {ui->Text2, ui->Text3, ui->Text8, ui->Text13})
         InstallHexTextFilter(box, false);
     for (QLineEdit *box : {ui->Text1_4, ui->Text1_6, ui->Text1_1})
@@ -100,7 +103,10 @@ frmZ42COM::frmZ42COM(QWidget *parent)
         connect(scrolls[i], &QScrollBar::valueChanged, this,
                 [this, i](int value) { onScroll(i, value); });
     updateDependents();
+}
 
+void frmZ42COM::open()
+{
     connect(m_exchange, &DataExchange::replied, this, &frmZ42COM::onReply);
     connect(m_exchange, &DataExchange::identityOutcome, this, &frmZ42COM::onIdentityOutcome);
     connect(m_exchange, &DataExchange::frameSent, this, &frmZ42COM::onFrameSent);
@@ -110,7 +116,7 @@ frmZ42COM::frmZ42COM(QWidget *parent)
     Timer1.setSingleShot(true);
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, [this] {
-        Link().setDtr(false);
+        m_link->setDtr(false);
         ui->Command1_4->click();
     });
     rTimer.setObjectName(QStringLiteral("rTimer"));
@@ -119,39 +125,39 @@ frmZ42COM::frmZ42COM(QWidget *parent)
     connect(&rTimer, &QTimer::timeout, this, &frmZ42COM::showReceived);
 
     // Opening: the data-module parser on the line, waiting for one byte.
-    Link().setDtr(false);
-    SetReplyParser(ProtocolDataModule, [this] { m_exchange->parser().parse(); });
-    ProtocolId = ProtocolDataModule;
-    RxStep = 0;
-    m_exchange->setModuleForm(WorkFormFlag, TransferModeFlag);
+    m_link->setDtr(false);
+    m_exchange->setModuleForm(m_identity.workForm, m_identity.transferMode);
     m_exchange->parser().reset();
 
-    m_tab = StartOnDataTab == 1 ? 0 : 2;
+    m_tab = m_identity.startOnDataTab ? 0 : 2;
     ui->SSTab1->setCurrentIndex(m_tab);
     connect(ui->SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
         // Data communication has no identity page, address setting no parameter page.
-        const int refused = StartOnDataTab == 1 ? 2 : 1;
-        const int instead = StartOnDataTab == 1 ? 1 : 2;
+        const int refused = m_identity.startOnDataTab ? 2 : 1;
+        const int instead = m_identity.startOnDataTab ? 1 : 2;
         if (index == refused)
             ui->SSTab1->setCurrentIndex(instead);
     });
 
-    ui->Combo7->setCurrentText(BaudText(Link().baudRate()));
-    if (ModeChoiceFlags[2])
+    ui->Combo7->setCurrentText(BaudText(m_link->baudRate()));
+    if (m_identity.modeChoiceFlags[2])
         setWindowTitle(QStringLiteral("VX8K--其它参数设置"));
-    if (ModeChoiceFlags[0])
+    if (m_identity.modeChoiceFlags[0])
         setWindowTitle(QStringLiteral("VX8K--身份地址设置"));
-    MainWindow::setStatusText(
-        1, QStringLiteral("串口：COM%1--%2").arg(Link().portNumber()).arg(Link().settings()));
+    // The status bar hears of it once the window is shown (see showEvent).
+    m_portText = QStringLiteral("串口：COM%1--%2").arg(m_link->portNumber()).arg(m_link->settings());
     for (int i = 0; i < 16; ++i)
         findChild<QLabel *>(QStringLiteral("Label3_%1").arg(i))
             ->setText(QLatin1String(Placeholders[i]));
     Timer1.start();
 }
 
-frmZ42COM::~frmZ42COM()
+frmZ42COM::~frmZ42COM() = default;
+
+void frmZ42COM::showEvent(QShowEvent *event)
 {
-    SetReplyParser(ProtocolDataModule, nullptr);
+    Q_EMIT statusTextChanged(1, m_portText);
+    QWidget::showEvent(event);
 }
 
 QPushButton *frmZ42COM::command1(int index) const
@@ -213,7 +219,7 @@ void frmZ42COM::refresh_para()
         findChild<QLabel *>(QStringLiteral("Label3_%1").arg(i))
             ->setText(QLatin1String(Placeholders[i]));
     commanddisable();
-    Link().setDtr(false);
+    m_link->setDtr(false);
     m_exchange->startRead();
 }
 
@@ -510,8 +516,8 @@ void frmZ42COM::closeEvent(QCloseEvent *event)
     m_exchange->abandonIdentityWrite();
     Timer1.stop();
     rTimer.stop();
-    if (Link().isOpen())
-        Link().close();
-    MainWindow::setStatusText(1, QStringLiteral("串口：未使用"));
+    if (m_link->isOpen())
+        m_link->close();
+    Q_EMIT statusTextChanged(1, QStringLiteral("串口：未使用"));
     QWidget::closeEvent(event);
 }

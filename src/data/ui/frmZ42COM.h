@@ -2,19 +2,21 @@
 // The parameter window of the SMS data-transmission module, "frmZ42COM". It gathers the values of
 // its controls, hands every action to the DataExchange and shows its replies: the parameter
 // display, the settings pages, the identity address with the wait window Form10, and the data
-// exchange with its log. The pages follow StartOnDataTab: for data communication the identity
-// page cannot be chosen, for address setting the parameter page cannot.
+// exchange with its log. The pages follow the identity's startOnDataTab: for data communication
+// the identity page cannot be chosen, for address setting the parameter page cannot.
 
 #include <QTimer>
 #include <QWidget>
 #include <memory>
 
+#include "connect/ModuleIdentity.h"
 #include "data/DataExchange.h"
 
 namespace Ui {
 class frmZ42COM;
 }
 class QPushButton;
+class SerialLink;
 
 class frmZ42COM : public QWidget
 {
@@ -22,8 +24,11 @@ class frmZ42COM : public QWidget
 public:
     static constexpr const char *WindowName = "frmZ42COM";
 
-    explicit frmZ42COM(QWidget *parent = nullptr);
+    // The window of the module on link (it takes the link over), as identity describes it.
+    frmZ42COM(SerialLink *link, const ModuleIdentity &identity, QWidget *parent = nullptr);
     ~frmZ42COM() override;
+
+    const ModuleIdentity &identity() const { return m_identity; }
 
     DataExchange &exchange() { return *m_exchange; }
     QPushButton *command1(int index) const;
@@ -43,10 +48,17 @@ public:
     QTimer Timer1; // one-shot, 1000 ms after opening: the first parameter read
     QTimer rTimer; // one-shot: moves collected received data into the data areas
 
+Q_SIGNALS:
+    // For the main window's status bar.
+    void statusTextChanged(int panel, const QString &text);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void connectControls();
+    void open();
     void onReply(const DataReplyValue &reply);
     void onIdentityOutcome(DataExchange::IdentityOutcome outcome, bool late);
     void onFrameSent(const QByteArray &frame, bool data);
@@ -62,7 +74,10 @@ private:
     bool addressAccepted(const QString &project, const QString &station);
 
     std::unique_ptr<Ui::frmZ42COM> ui;
+    SerialLink *m_link;
+    ModuleIdentity m_identity;
     DataExchange *m_exchange;
     QList<QByteArray> m_receivedFrom, m_received;
     int m_tab = 0;
+    QString m_portText;
 };

@@ -1,7 +1,6 @@
 #include "monitor/ui/frmMonitor.h"
 
 #include "core/Dialogs.h"
-#include "core/SerialLink.h"
 #include "monitor/TrafficMonitor.h"
 #include "ui_frmMonitor.h"
 
@@ -54,8 +53,8 @@ protected:
     }
 };
 
-frmMonitor::frmMonitor(QWidget *parent)
-    : QWidget(parent), m_ui(new Ui::frmMonitor), m_monitor(TrafficMonitor::of(Link())),
+frmMonitor::frmMonitor(TrafficMonitor &monitor, QWidget *parent)
+    : QWidget(parent), m_ui(new Ui::frmMonitor), m_monitor(&monitor),
       m_filter(new TrafficFilter(this))
 {
     setObjectName(QLatin1String(WindowName));
@@ -66,8 +65,8 @@ frmMonitor::frmMonitor(QWidget *parent)
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     table->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {70, 90, 40, 170, 220, 120};
-    for (int c = 0; c < 6; ++c)
+    const int widths[] = {70, 90, 50, 40, 170, 220, 120};
+    for (int c = 0; c < 7; ++c)
         table->setColumnWidth(c, widths[c]);
 
     for (const QString &kind : m_monitor->model().kinds())

@@ -1,7 +1,7 @@
 #pragma once
 // The window "通信监视": every frame on the line with its time, direction, bytes and meaning,
 // filtered by direction, kind and a search text; pause, clear, copy and save as text or CSV; the
-// automatic log of every connection. It shows the rows of the link's TrafficMonitor and takes
+// automatic log of every connection. It shows the rows of the TrafficMonitor (every link) and takes
 // rows only while it is visible, so opening or closing it never disturbs an exchange.
 
 #include <QWidget>
@@ -20,7 +20,7 @@ class frmMonitor : public QWidget
 public:
     static constexpr const char *WindowName = "frmMonitor";
 
-    explicit frmMonitor(QWidget *parent = nullptr);
+    explicit frmMonitor(TrafficMonitor &monitor, QWidget *parent = nullptr);
     ~frmMonitor() override;
 
     TrafficMonitor *monitor() const { return m_monitor; }

@@ -2,7 +2,6 @@
 
 #include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
-#include "core/Module1.h"
 #include "core/ui/WindowRegistry.h"
 #include "ui_Form9.h"
 
@@ -175,7 +174,7 @@ void Form9::convert()
         return int(HexDigitValue(quint8(station.at(position - 1).unicode())));
     };
     const int s =
-        AddressModeK ? 256 * digit(2) + 16 * digit(4) + digit(5) : 16 * digit(4) + digit(5);
+        m_variantK ? 256 * digit(2) + 16 * digit(4) + digit(5) : 16 * digit(4) + digit(5);
     int a = n * s;
 
     // Every address of the block must fit the encoding: nothing is wrapped or cut.

@@ -2,7 +2,7 @@
 // The address calculator "Form9": from the group size n (VScroll3) and the other side's station
 // number (Text1(4), two bytes as "12:34:") it lists the station's block of addresses n*s,
 // n*s-1, ..., n*s-n+1 in the chosen encoding (VScroll4: ASCII, hexadecimal or BCD), one per line
-// in Text2. AddressModeK selects which digits of the station number make s.
+// in Text2. The K variant ("计算地址K") takes three digits of the station number for s.
 
 #include <QWidget>
 #include <memory>
@@ -18,6 +18,9 @@ class Form9 : public QWidget
 {
     Q_OBJECT
 public:
+    // "计算地址" (false) or "计算地址K" (true): which digits of the station number make s.
+    void setVariantK(bool variantK) { m_variantK = variantK; }
+    bool variantK() const { return m_variantK; }
     static constexpr const char *WindowName = "Form9";
 
     explicit Form9(QWidget *parent = nullptr);
@@ -40,4 +43,5 @@ private:
     void stationKey(qint16 key);
 
     std::unique_ptr<Ui::Form9> ui;
+    bool m_variantK = false;
 };

@@ -1,5 +1,6 @@
-#include "connect/IdentityParser.h"
+#include "connect/ConnectReplyParser.h"
 
+#include "connect/ConnectFrames.h"
 #include "core/ByteRoutines.h"
 #include "core/ByteSource.h"
 
@@ -7,7 +8,7 @@
 
 namespace {
 
-namespace R = IdentityReply;
+namespace R = ConnectReply;
 
 // Steps, as the connect-time parser of the alarm module numbers them.
 enum Step : qint16 {
@@ -53,29 +54,29 @@ struct Describe {
 
 } // namespace
 
-QString describe(const IdentityReplyValue &reply)
+QString describe(const ConnectReplyValue &reply)
 {
     return std::visit(Describe{}, reply);
 }
 
-IdentityParser::IdentityParser(ByteSource &source, QObject *parent)
+ConnectReplyParser::ConnectReplyParser(ByteSource &source, QObject *parent)
     : QObject(parent), m_source(source)
 {
 }
 
-void IdentityParser::next(qint16 step, int count)
+void ConnectReplyParser::next(qint16 step, int count)
 {
     m_step = step;
     m_need = count;
     m_source.waitFor(count);
 }
 
-void IdentityParser::reset()
+void ConnectReplyParser::reset()
 {
     next(LeadByte, 1);
 }
 
-void IdentityParser::parse()
+void ConnectReplyParser::parse()
 {
     if (m_running)
         return;
@@ -85,7 +86,35 @@ void IdentityParser::parse()
     m_running = false;
 }
 
-bool IdentityParser::stepOnce()
+void ConnectReplyParser::onCode(quint8 code)
+{
+    // Which step reads the bytes of each reply code.
+    static constexpr struct {
+        quint8 code;
+        qint16 step;
+    } Steps[] = {{0xFD, Notice},      {0xF8, WorkForm}, {0xF9, TransferMode},
+                 {0xEC, Version},     {0xD6, SkipD6},   {0xD1, NetMode}};
+    if (code == 0xFD && !(m_answersQuery && m_answersQuery())) {
+        next(ShortNotice, ConnectFrames::NoticeAloneBytes);
+        return;
+    }
+    for (const auto &s : Steps) {
+        if (s.code == code) {
+            next(s.step, ConnectFrames::ReplyBytes(code));
+            if (code == 0xFD && m_noticeBegun)
+                m_noticeBegun();
+            return;
+        }
+    }
+    if (code == 0x1A) {
+        m_matched = 1;
+        next(PreambleRest, 7); // a new frame where a code belongs
+        return;
+    }
+    next(Code, 1); // not a code of this exchange: the next byte is read as a code
+}
+
+bool ConnectReplyParser::stepOnce()
 {
     if (m_step < LeadByte || m_step > ShortNotice)
         reset(); // a step this parser never sets
@@ -97,7 +126,7 @@ bool IdentityParser::stepOnce()
     if (b.size() != m_need)
         return false;
     const auto v = [&b](int i) { return quint8(b.at(i)); };
-    const auto emitReply = [this](const IdentityReplyValue &reply) {
+    const auto emitReply = [this](const ConnectReplyValue &reply) {
         if (m_handler)
             m_handler(reply);
     };
@@ -125,36 +154,7 @@ bool IdentityParser::stepOnce()
         }
         return true;
     case Code:
-        switch (v(0)) {
-        case 0xFD:
-            if (m_answersQuery && m_answersQuery())
-                next(Notice, 3);
-            else
-                next(ShortNotice, 1);
-            break;
-        case 0xF8:
-            next(WorkForm, 2);
-            break;
-        case 0xF9:
-            next(TransferMode, 2);
-            break;
-        case 0xEC:
-            next(Version, 12);
-            break;
-        case 0xD6:
-            next(SkipD6, 2);
-            break;
-        case 0xD1:
-            next(NetMode, 2);
-            break;
-        case 0x1A:
-            m_matched = 1;
-            next(PreambleRest, 7); // a new frame where a code belongs
-            break;
-        default:
-            next(Code, 1); // not a code of this exchange: the next byte is read as a code
-            break;
-        }
+        onCode(v(0));
         return true;
     case Notice:
         reset();
