@@ -19,7 +19,6 @@
 #include "support/AlarmTestKit.h"
 #include "support/TestSupport.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -347,12 +346,11 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         if (running)
             (running == 9 ? MainTimers().Timer9 : MainTimers().Timer11).start();
-        QRandomGenerator random{quint32(pieces)};
-        for (int at = 0; at < bytes.size();) {
-            const int size = pieces == 0 ? bytes.size() : pieces == 1 ? 1 : 1 + random.bounded(13);
-            m_line->inject(bytes.mid(at, size));
-            at += size;
-        }
+        const Feed how = pieces == 0   ? Feed::Whole
+                         : pieces == 1 ? Feed::ByteByByte
+                                       : Feed::RandomPieces;
+        for (const QByteArray &piece : Pieces(bytes, how, quint32(pieces), 13))
+            m_line->inject(piece);
         QTEST(parserState(), "state");
         QVERIFY(Link().isOpen());
         for (const MessageRequest &box : boxes) {

@@ -9,7 +9,6 @@
 #include "support/AlarmTestKit.h"
 #include "support/TestSupport.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 
 #define P "1A2A3A4A5A6A7A8A "
@@ -40,7 +39,7 @@ private Q_SLOTS:
         QFETCH(bool, answersQuery);
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, expected);
-        for (int how = 0; how < 3; ++how) {
+        for (const Feed how : {Feed::Whole, Feed::ByteByByte, Feed::RandomPieces}) {
             MemorySerialBackend *line = ResetWorld(true);
             IdentityParser parser(Link());
             parser.setNoticeAnswersQuery([answersQuery] { return answersQuery; });
@@ -48,13 +47,7 @@ private Q_SLOTS:
             parser.setReplyHandler([&](const IdentityReplyValue &r) { seen << describe(r); });
             Link().setReceiveHandler([&parser] { parser.parse(); });
             parser.reset();
-            QRandomGenerator random(quint32(how + 3));
-            for (qsizetype at = 0; at < bytes.size();) {
-                const qsizetype n = how == 0 ? bytes.size() : how == 1 ? 1 : random.bounded(1, 6);
-                line->inject(bytes.mid(at, n));
-                at += n;
-                QCoreApplication::processEvents();
-            }
+            FeedLine(line, bytes, how, 5, 5);
             QCOMPARE(seen, expected);
             QCOMPARE(Link().bytesWaiting(), qint64(0));
             Link().setReceiveHandler({});
