@@ -126,6 +126,29 @@ int RequestLength(quint8 code, quint8 op)
     }
 }
 
+// Settings of one byte.
+const struct ByteSetting {
+    quint8 code;
+    quint8 AlarmModuleState::*value;
+} ByteSettings[] = {
+    {0xF8, &AlarmModuleState::workForm},        {0xF9, &AlarmModuleState::transferMode},
+    {0xFB, &AlarmModuleState::transparentMode}, {0xD3, &AlarmModuleState::powerSaving},
+    {0xDB, &AlarmModuleState::wakeMode},        {0xA1, &AlarmModuleState::passwordMode},
+};
+
+// Settings of several bytes, kept as written.
+const struct BlockSetting {
+    quint8 code;
+    int size;
+    quint8 *(*bytes)(AlarmModuleState &);
+} BlockSettings[] = {
+    {0xF1, 4, [](AlarmModuleState &s) { return s.password.data(); }},
+    {0xE2, 2, [](AlarmModuleState &s) { return s.passiveAddress.data(); }},
+    {0xA2, 6, [](AlarmModuleState &s) { return s.receiverNumber.data(); }},
+    {0xE1, 4, [](AlarmModuleState &s) { return s.addressSettings.data(); }},
+    {0xAC, 8, [](AlarmModuleState &s) { return s.deliveryModes.data(); }},
+};
+
 QByteArray Bytes(const quint8 *data, int size)
 {
     return QByteArray(reinterpret_cast<const char *>(data), size);
@@ -275,42 +298,51 @@ bool AlarmModuleSim::takePassiveFrame()
     const QByteArray address = m_in.mid(1, 2);
     const bool forUs = address == Bytes(m_state.passiveAddress.data(), 2);
     const char kind = m_in.at(3);
-    const QByteArray error = QByteArray("?") + address + Cr;
+    if (kind == 'R')
+        return takePassiveRead(address, forUs);
+    if (kind == 'W')
+        return takePassiveWrite(address, forUs);
+    m_in.remove(0, 4);
+    if (forUs) {
+        m_requests.append(QByteArray("$") + address + kind);
+        answer(QByteArray("?") + address + Cr);
+    }
+    return true;
+}
 
-    if (kind == 'R') {
-        if (m_in.size() < 5)
-            return false;
-        const QByteArray frame = m_in.left(5);
-        m_in.remove(0, 5);
-        if (!forUs)
-            return true;
-        m_requests.append(frame);
-        if (frame.at(4) != Cr) {
-            answer(error);
-            return true;
-        }
-        if (m_state.inbox.isEmpty()) {
-            answer(QByteArray("!") + address + QByteArray::fromHex("0000") + Cr);
-            return true;
-        }
-        const SimSms sms = m_state.inbox.takeFirst();
-        QByteArray body;
-        if (m_state.transferMode != 0)
-            body = QByteArray::fromHex("D701") + sms.number + Length16(int(sms.content.size())) +
-                   sms.content + sms.timestamp;
-        else
-            body = sms.content;
-        answer(QByteArray("!") + address + Length16(int(body.size())) + body + Cr);
+// "$" a1 a2 "R" CR: the oldest message in the inbox, or a length of 0.
+bool AlarmModuleSim::takePassiveRead(const QByteArray &address, bool forUs)
+{
+    if (m_in.size() < 5)
+        return false;
+    const QByteArray frame = m_in.left(5);
+    m_in.remove(0, 5);
+    if (!forUs)
+        return true;
+    m_requests.append(frame);
+    if (frame.at(4) != Cr) {
+        answer(QByteArray("?") + address + Cr);
         return true;
     }
-    if (kind != 'W') {
-        m_in.remove(0, 4);
-        if (forUs) {
-            m_requests.append(QByteArray("$") + address + kind);
-            answer(error);
-        }
+    if (m_state.inbox.isEmpty()) {
+        answer(QByteArray("!") + address + QByteArray::fromHex("0000") + Cr);
         return true;
     }
+    const SimSms sms = m_state.inbox.takeFirst();
+    QByteArray body;
+    if (m_state.transferMode != 0)
+        body = QByteArray::fromHex("D701") + sms.number + Length16(int(sms.content.size())) +
+               sms.content + sms.timestamp;
+    else
+        body = sms.content;
+    answer(QByteArray("!") + address + Length16(int(body.size())) + body + Cr);
+    return true;
+}
+
+// "$" a1 a2 "W" 00 00 CR asks for the send state; with a length it sends a message.
+bool AlarmModuleSim::takePassiveWrite(const QByteArray &address, bool forUs)
+{
+    const QByteArray error = QByteArray("?") + address + Cr;
     if (m_in.size() < 6)
         return false;
     const int length = Value16(m_in, 4);
@@ -462,43 +494,12 @@ void AlarmModuleSim::handleFrame(const QByteArray &frame)
     auto at = [&frame](int i) { return quint8(frame.at(i)); };
     // Two-byte answers: 00 then the value.
     auto value = [&](quint8 v) { answer(frameAnswer(code, QByteArray(1, '\0') + char(v))); };
-    auto zeroThen = [&](const QByteArray &bytes) {
-        answer(frameAnswer(code, QByteArray(1, '\0') + bytes));
-    };
 
+    if (handleSetting(frame))
+        return;
     switch (code) {
     case 0xFE:
         answer(frameAnswer(0xFD, Bytes(m_state.moduleInfo.data(), 3)));
-        break;
-    case 0xF8:
-        if (write)
-            m_state.workForm = at(10);
-        value(m_state.workForm);
-        break;
-    case 0xF9:
-        if (write)
-            m_state.transferMode = at(10);
-        value(m_state.transferMode);
-        break;
-    case 0xFB:
-        if (write)
-            m_state.transparentMode = at(10);
-        value(m_state.transparentMode);
-        break;
-    case 0xD3:
-        if (write)
-            m_state.powerSaving = at(10);
-        value(m_state.powerSaving);
-        break;
-    case 0xDB:
-        if (write)
-            m_state.wakeMode = at(10);
-        value(m_state.wakeMode);
-        break;
-    case 0xA1:
-        if (write)
-            m_state.passwordMode = at(10);
-        value(m_state.passwordMode);
         break;
     case 0xD1:
         if (write)
@@ -511,52 +512,10 @@ void AlarmModuleSim::handleFrame(const QByteArray &frame)
         value(m_state.baudCode);
         break;
     case 0xD6:
-        zeroThen(QByteArray(1, '\0'));
+        answer(frameAnswer(code, QByteArray(2, '\0')));
         break;
     case 0xAB:
         answer(frameAnswer(code, Bytes(m_state.model.data(), 3)));
-        break;
-    case 0xA3:
-        if (write)
-            m_state.restartTime =
-                quint32(at(10)) << 24 | quint32(at(11)) << 16 | quint32(at(12)) << 8 | at(13);
-        {
-            const quint32 t = m_state.restartTime;
-            const quint8 bytes[4] = {quint8(t >> 24), quint8(t >> 16), quint8(t >> 8), quint8(t)};
-            zeroThen(Bytes(bytes, 4));
-        }
-        break;
-    case 0xF1:
-        if (write)
-            std::copy_n(frame.constData() + 10, 4, m_state.password.begin());
-        zeroThen(Bytes(m_state.password.data(), 4));
-        break;
-    case 0xE2:
-        if (write)
-            std::copy_n(frame.constData() + 10, 2, m_state.passiveAddress.begin());
-        zeroThen(Bytes(m_state.passiveAddress.data(), 2));
-        break;
-    case 0xA2:
-        if (write)
-            std::copy_n(frame.constData() + 10, 6, m_state.receiverNumber.begin());
-        zeroThen(Bytes(m_state.receiverNumber.data(), 6));
-        break;
-    case 0xE1:
-        if (write)
-            std::copy_n(frame.constData() + 10, 4, m_state.addressSettings.begin());
-        zeroThen(Bytes(m_state.addressSettings.data(), 4));
-        break;
-    case 0xD2:
-        if (write) {
-            m_state.idleDelay = quint16(Value16(frame, 10));
-            m_state.dataDelay = quint16(Value16(frame, 12));
-        }
-        zeroThen(Length16(m_state.idleDelay) + Length16(m_state.dataDelay));
-        break;
-    case 0xAC:
-        if (write)
-            std::copy_n(frame.constData() + 10, 8, m_state.deliveryModes.begin());
-        zeroThen(Bytes(m_state.deliveryModes.data(), 8));
         break;
     case 0xEC:
         if (write) {
@@ -595,6 +554,53 @@ void AlarmModuleSim::handleFrame(const QByteArray &frame)
     default:
         break; // DA: a VX8 mode switch, not for this module
     }
+}
+
+// A setting read (op 03 or 02) or written (op 01): a write stores the bytes after the operation,
+// and both are answered with 00 and the setting. False when the code names no setting.
+bool AlarmModuleSim::handleSetting(const QByteArray &frame)
+{
+    const quint8 code = quint8(frame.at(8));
+    const bool write = quint8(frame.at(9)) == 0x01;
+    auto zeroThen = [&](const QByteArray &bytes) {
+        answer(frameAnswer(code, QByteArray(1, '\0') + bytes));
+    };
+    for (const ByteSetting &s : ByteSettings) {
+        if (s.code == code) {
+            if (write)
+                m_state.*s.value = quint8(frame.at(10));
+            zeroThen(QByteArray(1, char(m_state.*s.value)));
+            return true;
+        }
+    }
+    for (const BlockSetting &s : BlockSettings) {
+        if (s.code == code) {
+            quint8 *bytes = s.bytes(m_state);
+            if (write)
+                std::copy_n(frame.constData() + 10, s.size, bytes);
+            zeroThen(Bytes(bytes, s.size));
+            return true;
+        }
+    }
+    if (code == 0xA3) {
+        auto at = [&frame](int i) { return quint8(frame.at(i)); };
+        if (write)
+            m_state.restartTime =
+                quint32(at(10)) << 24 | quint32(at(11)) << 16 | quint32(at(12)) << 8 | at(13);
+        const quint32 t = m_state.restartTime;
+        const quint8 bytes[4] = {quint8(t >> 24), quint8(t >> 16), quint8(t >> 8), quint8(t)};
+        zeroThen(Bytes(bytes, 4));
+        return true;
+    }
+    if (code == 0xD2) {
+        if (write) {
+            m_state.idleDelay = quint16(Value16(frame, 10));
+            m_state.dataDelay = quint16(Value16(frame, 12));
+        }
+        zeroThen(Length16(m_state.idleDelay) + Length16(m_state.dataDelay));
+        return true;
+    }
+    return false;
 }
 
 void AlarmModuleSim::handleRecordRead(quint8 code, quint8 channel)

@@ -208,8 +208,11 @@ private:
     void processInput();
     bool takeBinaryFrame();
     bool takePassiveFrame();
+    bool takePassiveRead(const QByteArray &address, bool forUs);
+    bool takePassiveWrite(const QByteArray &address, bool forUs);
     bool takeActiveFrame();
     void handleFrame(const QByteArray &frame);
+    bool handleSetting(const QByteArray &frame);
     void handleRecordRead(quint8 code, quint8 channel);
     void handleRecordWrite(const QByteArray &frame, int recordSize);
     void handlePhoneTable(const QByteArray &frame);

@@ -69,6 +69,17 @@ int RequestLength(quint8 code, quint8 op)
     }
 }
 
+// Settings of one byte: a write stores the byte after the operation; both are answered with the
+// code, the operation and the value.
+const struct ByteSetting {
+    quint8 code;
+    quint8 Vx8ModuleState::*value;
+} ByteSettings[] = {
+    {0xF8, &Vx8ModuleState::workMode},        {0xF9, &Vx8ModuleState::dataFormat},
+    {0xFB, &Vx8ModuleState::transparentMode}, {0xD3, &Vx8ModuleState::powerSaving},
+    {0xDB, &Vx8ModuleState::wakeMode},        {0xE4, &Vx8ModuleState::restarts},
+};
+
 } // namespace
 
 Vx8ModuleSim::Vx8ModuleSim(QObject *parent) : QObject(parent)
@@ -211,32 +222,18 @@ void Vx8ModuleSim::handle(quint8 code, quint8 op, const QByteArray &p)
     Vx8ModuleState &s = m_state;
     const bool write = op == 0x01;
     const auto v = [&p](int i) { return i < p.size() ? quint8(p.at(i)) : quint8(0); };
-    const auto one = [&](quint8 &value) {
-        if (write)
-            value = v(0);
-        answer(Preamble + Bytes({code, op, value}));
-    };
+    for (const ByteSetting &setting : ByteSettings) {
+        if (setting.code == code) {
+            quint8 &value = s.*setting.value;
+            if (write)
+                value = v(0);
+            answer(Preamble + Bytes({code, op, value}));
+            return;
+        }
+    }
     switch (code) {
     case 0xFE:
         answer(Preamble + Bytes({0xFD, 0x01, 0x00, s.dataMode ? 0x80 : 0x00}));
-        break;
-    case 0xF8:
-        one(s.workMode);
-        break;
-    case 0xF9:
-        one(s.dataFormat);
-        break;
-    case 0xFB:
-        one(s.transparentMode);
-        break;
-    case 0xD3:
-        one(s.powerSaving);
-        break;
-    case 0xDB:
-        one(s.wakeMode);
-        break;
-    case 0xE4:
-        one(s.restarts);
         break;
     case 0xEC:
         answer(Preamble + Bytes({0xEC, 0x03}) + s.version.leftJustified(11, ' ', true));

@@ -52,6 +52,137 @@ void RunCommand(AlarmModuleSim &sim, const QString &line)
     std::fprintf(stderr, "corvane-sim: unknown command: %s\n", qPrintable(line));
 }
 
+// The options of the alarm module, with the help text that lists the commands.
+void AddOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Virtual multi-channel SMS alarm control module on a pseudo-terminal.\n"
+        "Prints \"corvane-sim: serving <path>\" and answers on <path> until SIGINT or SIGTERM.\n"
+        "Commands on standard input, one per line:\n"
+        "  sms NUMBER TEXT   a message from NUMBER arrives (active: sent on at once;\n"
+        "                    passive: kept until it is read)\n"
+        "  send-result sent|failed|sending   how the next send of a message ends"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {QStringLiteral("work-form"), QStringLiteral("Work form: active or passive (default)."),
+         QStringLiteral("form"), QStringLiteral("passive")},
+        {QStringLiteral("transfer"),
+         QStringLiteral("Transfer mode: format (default), transparent1 or transparent2."),
+         QStringLiteral("mode"), QStringLiteral("format")},
+        {QStringLiteral("power-saving"), QStringLiteral("Power saving: on or off (default)."),
+         QStringLiteral("on|off"), QStringLiteral("off")},
+        {QStringLiteral("password"),
+         QStringLiteral("SMS password for sending and receiving: on or off (default)."),
+         QStringLiteral("on|off"), QStringLiteral("off")},
+        {QStringLiteral("net"),
+         QStringLiteral("Network mode: sms (default) or gprs (the program refuses it)."),
+         QStringLiteral("mode"), QStringLiteral("sms")},
+        {QStringLiteral("silent"), QStringLiteral("Answer nothing (a module that is not there).")},
+        {QStringLiteral("delay"), QStringLiteral("Wait MS milliseconds before each answer."),
+         QStringLiteral("MS"), QStringLiteral("0")},
+        {QStringLiteral("chunk"),
+         QStringLiteral("Send each answer in pieces of N bytes, 10 ms apart."), QStringLiteral("N"),
+         QStringLiteral("0")},
+        {QStringLiteral("seed"),
+         QStringLiteral("With --chunk: pieces of random size 1..N drawn from seed S."),
+         QStringLiteral("S")},
+        {QStringLiteral("fault"),
+         QStringLiteral("Inject a fault: preamble, checksum, truncate or noise, on the next answer "
+                        "it fits (add :always for every answer). May be repeated."),
+         QStringLiteral("fault")},
+        {QStringLiteral("incoming-sms"),
+         QStringLiteral("A message from a phone arrives every S seconds (0: never)."),
+         QStringLiteral("S"), QStringLiteral("0")},
+    });
+}
+
+// The module's settings from the options; an error text when one of them is not understood.
+QString ReadState(const QCommandLineParser &parser, AlarmModuleState &state)
+{
+    const QString form = Choice(parser, QStringLiteral("work-form"), {"active", "passive"});
+    if (form.isEmpty())
+        return QStringLiteral("--work-form must be active or passive");
+    state.workForm = form == QLatin1String("active") ? 1 : 0;
+
+    const QString mode =
+        Choice(parser, QStringLiteral("transfer"), {"format", "transparent1", "transparent2"});
+    if (mode.isEmpty())
+        return QStringLiteral("--transfer must be format, transparent1 or transparent2");
+    state.transferMode = mode == QLatin1String("format") ? 1 : 0;
+    state.transparentMode = mode == QLatin1String("transparent2") ? 0 : 1;
+
+    const QString saving = Choice(parser, QStringLiteral("power-saving"), {"on", "off"});
+    const QString secret = Choice(parser, QStringLiteral("password"), {"on", "off"});
+    if (saving.isEmpty() || secret.isEmpty())
+        return QStringLiteral("--power-saving and --password must be on or off");
+    state.powerSaving = saving == QLatin1String("on") ? 1 : 0;
+    state.passwordMode = secret == QLatin1String("on") ? 3 : 0;
+
+    const QString network = Choice(parser, QStringLiteral("net"), {"sms", "gprs"});
+    if (network.isEmpty())
+        return QStringLiteral("--net must be sms or gprs");
+    state.netMode = network == QLatin1String("gprs") ? 1 : 2;
+    return QString();
+}
+
+// One --fault value ("noise", "checksum:always"); an error text when it is not understood.
+QString ReadFault(const QString &value, AlarmSimOptions &options)
+{
+    static const struct {
+        const char *name;
+        FaultMode AlarmSimOptions::*mode;
+    } faults[] = {{"preamble", &AlarmSimOptions::wrongPreamble},
+                  {"checksum", &AlarmSimOptions::badChecksum},
+                  {"truncate", &AlarmSimOptions::truncate},
+                  {"noise", &AlarmSimOptions::noise}};
+    const QStringList parts = value.toLower().split(QLatin1Char(':'));
+    FaultMode modeOfFault = FaultMode::Once;
+    if (parts.size() == 2 && parts[1] == QLatin1String("always"))
+        modeOfFault = FaultMode::Always;
+    else if (parts.size() != 1 && !(parts.size() == 2 && parts[1] == QLatin1String("once")))
+        return QStringLiteral("unknown fault ") + value;
+    for (const auto &fault : faults) {
+        if (parts[0] == QLatin1String(fault.name)) {
+            options.*fault.mode = modeOfFault;
+            return QString();
+        }
+    }
+    return QStringLiteral("unknown fault ") + value;
+}
+
+// How the module behaves on the line, from the options; an error text when one of them is not
+// understood.
+QString ReadOptions(const QCommandLineParser &parser, AlarmSimOptions &options)
+{
+    options.silent = parser.isSet(QStringLiteral("silent"));
+    bool ok = false;
+    options.replyDelayMs = parser.value(QStringLiteral("delay")).toInt(&ok);
+    if (!ok || options.replyDelayMs < 0)
+        return QStringLiteral("--delay needs a number of milliseconds");
+    options.chunkSize = parser.value(QStringLiteral("chunk")).toInt(&ok);
+    if (!ok || options.chunkSize < 0)
+        return QStringLiteral("--chunk needs a number of bytes");
+    if (options.chunkSize > 0)
+        options.pieceGapMs = 10; // so that the pieces reach the client as separate reads
+    if (parser.isSet(QStringLiteral("seed"))) {
+        options.seed = parser.value(QStringLiteral("seed")).toUInt(&ok);
+        if (!ok)
+            return QStringLiteral("--seed needs a number");
+        options.randomChunks = true;
+    }
+    for (const QString &value : parser.values(QStringLiteral("fault"))) {
+        const QString error = ReadFault(value, options);
+        if (!error.isEmpty())
+            return error;
+    }
+    const int every = parser.value(QStringLiteral("incoming-sms")).toInt(&ok);
+    if (!ok || every < 0 || every > 86400)
+        return QStringLiteral("--incoming-sms needs a number of seconds");
+    options.incomingEveryMs = every * 1000;
+    return QString();
+}
+
 } // namespace
 
 // --module vx8: the virtual VX8 data module instead (vx8.cpp).
@@ -70,126 +201,16 @@ int main(int argc, char **argv)
         return ServeVx8(app);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Virtual multi-channel SMS alarm control module on a pseudo-terminal.\n"
-        "Prints \"corvane-sim: serving <path>\" and answers on <path> until SIGINT or SIGTERM.\n"
-        "Commands on standard input, one per line:\n"
-        "  sms NUMBER TEXT   a message from NUMBER arrives (active: sent on at once;\n"
-        "                    passive: kept until it is read)\n"
-        "  send-result sent|failed|sending   how the next send of a message ends"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption workForm(QStringLiteral("work-form"),
-                                      QStringLiteral("Work form: active or passive (default)."),
-                                      QStringLiteral("form"), QStringLiteral("passive"));
-    const QCommandLineOption transfer(
-        QStringLiteral("transfer"),
-        QStringLiteral("Transfer mode: format (default), transparent1 or transparent2."),
-        QStringLiteral("mode"), QStringLiteral("format"));
-    const QCommandLineOption powerSaving(QStringLiteral("power-saving"),
-                                         QStringLiteral("Power saving: on or off (default)."),
-                                         QStringLiteral("on|off"), QStringLiteral("off"));
-    const QCommandLineOption password(
-        QStringLiteral("password"),
-        QStringLiteral("SMS password for sending and receiving: on or off (default)."),
-        QStringLiteral("on|off"), QStringLiteral("off"));
-    const QCommandLineOption net(
-        QStringLiteral("net"),
-        QStringLiteral("Network mode: sms (default) or gprs (the program refuses it)."),
-        QStringLiteral("mode"), QStringLiteral("sms"));
-    const QCommandLineOption silent(QStringLiteral("silent"),
-                                    QStringLiteral("Answer nothing (a module that is not there)."));
-    const QCommandLineOption delay(QStringLiteral("delay"),
-                                   QStringLiteral("Wait MS milliseconds before each answer."),
-                                   QStringLiteral("MS"), QStringLiteral("0"));
-    const QCommandLineOption chunk(
-        QStringLiteral("chunk"),
-        QStringLiteral("Send each answer in pieces of N bytes, 10 ms apart."), QStringLiteral("N"),
-        QStringLiteral("0"));
-    const QCommandLineOption seed(
-        QStringLiteral("seed"),
-        QStringLiteral("With --chunk: pieces of random size 1..N drawn from seed S."),
-        QStringLiteral("S"));
-    const QCommandLineOption fault(
-        QStringLiteral("fault"),
-        QStringLiteral("Inject a fault: preamble, checksum, truncate or noise, on the next answer "
-                       "it fits (add :always for every answer). May be repeated."),
-        QStringLiteral("fault"));
-    const QCommandLineOption incoming(
-        QStringLiteral("incoming-sms"),
-        QStringLiteral("A message from a phone arrives every S seconds (0: never)."),
-        QStringLiteral("S"), QStringLiteral("0"));
-    parser.addOptions({workForm, transfer, powerSaving, password, net, silent, delay, chunk, seed,
-                       fault, incoming});
+    AddOptions(parser);
     parser.process(app);
 
     AlarmModuleSim sim;
-    AlarmModuleState &state = sim.state();
     AlarmSimOptions options;
-
-    const QString form = Choice(parser, workForm.names().first(), {"active", "passive"});
-    if (form.isEmpty())
-        return UsageError(QStringLiteral("--work-form must be active or passive"));
-    state.workForm = form == QLatin1String("active") ? 1 : 0;
-
-    const QString mode =
-        Choice(parser, transfer.names().first(), {"format", "transparent1", "transparent2"});
-    if (mode.isEmpty())
-        return UsageError(
-            QStringLiteral("--transfer must be format, transparent1 or transparent2"));
-    state.transferMode = mode == QLatin1String("format") ? 1 : 0;
-    state.transparentMode = mode == QLatin1String("transparent2") ? 0 : 1;
-
-    const QString saving = Choice(parser, powerSaving.names().first(), {"on", "off"});
-    const QString secret = Choice(parser, password.names().first(), {"on", "off"});
-    if (saving.isEmpty() || secret.isEmpty())
-        return UsageError(QStringLiteral("--power-saving and --password must be on or off"));
-    state.powerSaving = saving == QLatin1String("on") ? 1 : 0;
-    state.passwordMode = secret == QLatin1String("on") ? 3 : 0;
-
-    const QString network = Choice(parser, net.names().first(), {"sms", "gprs"});
-    if (network.isEmpty())
-        return UsageError(QStringLiteral("--net must be sms or gprs"));
-    state.netMode = network == QLatin1String("gprs") ? 1 : 2;
-
-    options.silent = parser.isSet(silent);
-    bool ok = false;
-    options.replyDelayMs = parser.value(delay).toInt(&ok);
-    if (!ok || options.replyDelayMs < 0)
-        return UsageError(QStringLiteral("--delay needs a number of milliseconds"));
-    options.chunkSize = parser.value(chunk).toInt(&ok);
-    if (!ok || options.chunkSize < 0)
-        return UsageError(QStringLiteral("--chunk needs a number of bytes"));
-    if (options.chunkSize > 0)
-        options.pieceGapMs = 10; // so that the pieces reach the client as separate reads
-    if (parser.isSet(seed)) {
-        options.seed = parser.value(seed).toUInt(&ok);
-        if (!ok)
-            return UsageError(QStringLiteral("--seed needs a number"));
-        options.randomChunks = true;
-    }
-    for (const QString &value : parser.values(fault)) {
-        const QStringList parts = value.toLower().split(QLatin1Char(':'));
-        FaultMode modeOfFault = FaultMode::Once;
-        if (parts.size() == 2 && parts[1] == QLatin1String("always"))
-            modeOfFault = FaultMode::Always;
-        else if (parts.size() != 1 && !(parts.size() == 2 && parts[1] == QLatin1String("once")))
-            return UsageError(QStringLiteral("unknown fault ") + value);
-        if (parts[0] == QLatin1String("preamble"))
-            options.wrongPreamble = modeOfFault;
-        else if (parts[0] == QLatin1String("checksum"))
-            options.badChecksum = modeOfFault;
-        else if (parts[0] == QLatin1String("truncate"))
-            options.truncate = modeOfFault;
-        else if (parts[0] == QLatin1String("noise"))
-            options.noise = modeOfFault;
-        else
-            return UsageError(QStringLiteral("unknown fault ") + value);
-    }
-    const int every = parser.value(incoming).toInt(&ok);
-    if (!ok || every < 0 || every > 86400)
-        return UsageError(QStringLiteral("--incoming-sms needs a number of seconds"));
-    options.incomingEveryMs = every * 1000;
+    QString error = ReadState(parser, sim.state());
+    if (error.isEmpty())
+        error = ReadOptions(parser, options);
+    if (!error.isEmpty())
+        return UsageError(error);
     sim.setOptions(options);
 
     // Commands on standard input act on the module while it serves.

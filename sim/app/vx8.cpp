@@ -17,57 +17,50 @@ int Usage(const char *text)
     return 2;
 }
 
-} // namespace
-
-int ServeVx8(QCoreApplication &app)
+// The options of the VX8 module.
+void AddOptions(QCommandLineParser &parser)
 {
-    QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Virtual VX8 GPRS data module with the SMS data module on a pseudo-terminal."));
     parser.addHelpOption();
-    const QCommandLineOption module(
-        QStringLiteral("module"),
-        QStringLiteral("vx8: this module (without it: the alarm module)."), QStringLiteral("kind"));
-    const QCommandLineOption mode(
-        QStringLiteral("mode"),
-        QStringLiteral("The module's mode: data (data communication, default) "
-                       "or address (identity-address setting)."),
-        QStringLiteral("mode"), QStringLiteral("data"));
-    const QCommandLineOption identity(
-        QStringLiteral("identity"),
-        QStringLiteral("Outcome of an identity write: set (default), refused, taken, offline, "
-                       "notice3."),
-        QStringLiteral("outcome"), QStringLiteral("set"));
-    const QCommandLineOption workForm(QStringLiteral("work-form"),
-                                      QStringLiteral("active or passive (default)."),
-                                      QStringLiteral("form"), QStringLiteral("passive"));
-    const QCommandLineOption transfer(
-        QStringLiteral("transfer"),
-        QStringLiteral("format (default), transparent1 or transparent2."), QStringLiteral("mode"),
-        QStringLiteral("format"));
-    const QCommandLineOption powerSaving(QStringLiteral("power-saving"),
-                                         QStringLiteral("on or off (default)."),
-                                         QStringLiteral("on|off"), QStringLiteral("off"));
-    const QCommandLineOption net(QStringLiteral("net"), QStringLiteral("sms (default) or gprs."),
-                                 QStringLiteral("mode"), QStringLiteral("sms"));
-    const QCommandLineOption chunk(QStringLiteral("chunk"),
-                                   QStringLiteral("Send answers in pieces of N bytes."),
-                                   QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption taken(
-        QStringLiteral("taken"),
-        QStringLiteral("An identity address another module holds, as four hexadecimal digits "
-                       "(1ABC). May be repeated."),
-        QStringLiteral("address"));
-    parser.addOptions({module, mode, identity, workForm, transfer, powerSaving, net, chunk, taken});
-    parser.process(app);
+    parser.addOptions({
+        {QStringLiteral("module"),
+         QStringLiteral("vx8: this module (without it: the alarm module)."),
+         QStringLiteral("kind")},
+        {QStringLiteral("mode"),
+         QStringLiteral("The module's mode: data (data communication, default) "
+                        "or address (identity-address setting)."),
+         QStringLiteral("mode"), QStringLiteral("data")},
+        {QStringLiteral("identity"),
+         QStringLiteral("Outcome of an identity write: set (default), refused, taken, offline, "
+                        "notice3."),
+         QStringLiteral("outcome"), QStringLiteral("set")},
+        {QStringLiteral("work-form"), QStringLiteral("active or passive (default)."),
+         QStringLiteral("form"), QStringLiteral("passive")},
+        {QStringLiteral("transfer"),
+         QStringLiteral("format (default), transparent1 or transparent2."), QStringLiteral("mode"),
+         QStringLiteral("format")},
+        {QStringLiteral("power-saving"), QStringLiteral("on or off (default)."),
+         QStringLiteral("on|off"), QStringLiteral("off")},
+        {QStringLiteral("net"), QStringLiteral("sms (default) or gprs."), QStringLiteral("mode"),
+         QStringLiteral("sms")},
+        {QStringLiteral("chunk"), QStringLiteral("Send answers in pieces of N bytes."),
+         QStringLiteral("N"), QStringLiteral("0")},
+        {QStringLiteral("taken"),
+         QStringLiteral("An identity address another module holds, as four hexadecimal digits "
+                        "(1ABC). May be repeated."),
+         QStringLiteral("address")},
+    });
+}
 
-    Vx8ModuleSim sim;
-    Vx8ModuleState &s = sim.state();
-    const QString m = parser.value(mode), id = parser.value(identity),
-                  form = parser.value(workForm), tr = parser.value(transfer),
-                  ps = parser.value(powerSaving), nt = parser.value(net);
+// The module's state from the options; the error text when one of them is not understood.
+const char *ReadState(const QCommandLineParser &parser, Vx8ModuleState &s)
+{
+    const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
+    const QString m = value("mode"), id = value("identity"), form = value("work-form"),
+                  tr = value("transfer"), ps = value("power-saving"), nt = value("net");
     if (m != QLatin1String("data") && m != QLatin1String("address"))
-        return Usage("--mode must be data or address");
+        return "--mode must be data or address";
     s.dataMode = m == QLatin1String("data");
     using Identity = Vx8ModuleState::Identity;
     const struct {
@@ -86,31 +79,45 @@ int ServeVx8(QCoreApplication &app)
         }
     }
     if (!known)
-        return Usage("--identity must be set, refused, taken, offline or notice3");
+        return "--identity must be set, refused, taken, offline or notice3";
     if (form != QLatin1String("active") && form != QLatin1String("passive"))
-        return Usage("--work-form must be active or passive");
+        return "--work-form must be active or passive";
     s.workMode = form == QLatin1String("active") ? 1 : 0;
     if (tr != QLatin1String("format") && tr != QLatin1String("transparent1") &&
         tr != QLatin1String("transparent2"))
-        return Usage("--transfer must be format, transparent1 or transparent2");
+        return "--transfer must be format, transparent1 or transparent2";
     s.dataFormat = tr == QLatin1String("format") ? 1 : 0;
     s.transparentMode = tr == QLatin1String("transparent2") ? 0 : 1;
     if (ps != QLatin1String("on") && ps != QLatin1String("off"))
-        return Usage("--power-saving must be on or off");
+        return "--power-saving must be on or off";
     s.powerSaving = ps == QLatin1String("on") ? 1 : 0;
     if (nt != QLatin1String("sms") && nt != QLatin1String("gprs"))
-        return Usage("--net must be sms or gprs");
+        return "--net must be sms or gprs";
     s.netMode = nt == QLatin1String("gprs") ? 1 : 2;
+    return nullptr;
+}
+
+} // namespace
+
+int ServeVx8(QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    AddOptions(parser);
+    parser.process(app);
+
+    Vx8ModuleSim sim;
+    if (const char *error = ReadState(parser, sim.state()))
+        return Usage(error);
     bool ok = false;
-    const int pieces = parser.value(chunk).toInt(&ok);
+    const int pieces = parser.value(QStringLiteral("chunk")).toInt(&ok);
     if (!ok || pieces < 0)
         return Usage("--chunk needs a number of bytes");
     sim.setChunkSize(pieces);
-    for (const QString &address : parser.values(taken)) {
+    for (const QString &address : parser.values(QStringLiteral("taken"))) {
         const QByteArray bytes = QByteArray::fromHex(address.toLatin1());
         if (bytes.size() != 2)
             return Usage("--taken needs four hexadecimal digits");
-        s.takenAddresses << bytes;
+        sim.state().takenAddresses << bytes;
     }
 
     return ServeOnPty(app, [&sim](PtyServer &server) { server.serve(&sim); });

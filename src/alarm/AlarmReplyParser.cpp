@@ -44,6 +44,18 @@ enum FrameStep : qint16 {
     AlarmModes = 32,
 };
 
+// Steps of the passive text machine of the communication test.
+enum PassiveStep : qint16 {
+    PassiveStart = 0,     // "!" a1 a2 ... or "?" a1 a2 CR
+    PassiveHead = 1,      // a1 a2 after "!"
+    PassiveAnswer = 2,    // the byte after a1 a2, read as the open request says
+    PassiveLength = 3,    // the low byte of a read message's length
+    PassiveEmpty = 4,     // CR after a length of 0: no message stored
+    PassiveMessage = 5,   // message bytes
+    PassiveSendState = 6, // the state and CR after "W"
+    PassiveRefused = 7,   // a1 a2 CR after "?"
+};
+
 constexpr int VersionBytes = 12;
 
 bool isTextStep(qint16 step)
@@ -240,9 +252,9 @@ void AlarmReplyParser::replyCode(quint8 code)
     endReply();
 }
 
-bool AlarmReplyParser::frameStep()
+// Bytes the present step reads; -1 for a step this machine does not know.
+int AlarmReplyParser::frameStepSize() const
 {
-    namespace R = AlarmReply;
     // Steps of a fixed size: they act once all their bytes are waiting.
     static const struct {
         qint16 step;
@@ -265,6 +277,13 @@ bool AlarmReplyParser::frameStep()
         size = 7 - m_preambleHave;
     if (m_step == InputRecordBody || m_step == RelayRecordBody)
         size = qMax(0, int(quint8(m_head.at(1))) - 1);
+    return size;
+}
+
+bool AlarmReplyParser::frameStep()
+{
+    namespace R = AlarmReply;
+    const int size = frameStepSize();
     if (size < 0) {
         endReply(); // a step this machine does not know
         return true;
@@ -281,35 +300,73 @@ bool AlarmReplyParser::frameStep()
             m_step = InputState;
             waitFor(1);
         }
-        return true;
+        break;
     case CheckPreamble:
-        if (std::memcmp(m_bytes.constData(), FramePreamble.constData() + 1, 7) == 0) {
-            m_step = ReplyCode;
-            waitFor(1);
-        } else {
-            resynchronise(m_bytes);
-        }
-        return true;
     case CheckPreambleRest:
-        if (std::memcmp(m_bytes.constData(), FramePreamble.constData() + 1 + m_preambleHave,
-                        size_t(m_bytes.size())) == 0) {
-            m_step = ReplyCode;
-            waitFor(1);
-        } else {
-            resynchronise(FramePreamble.mid(1, m_preambleHave) + m_bytes);
-        }
-        return true;
+        checkPreamble();
+        break;
     case ReplyCode:
         replyCode(quint8(d(0)));
-        return true;
+        break;
     case InitDone:
         // Values 1..3 end the notice; any other value is taken as a notice again.
         if (d(0) >= 1 && d(0) <= 3) {
             endReply();
             emitReply(R::InitDone{quint8(d(0))});
         }
-        return true;
+        break;
     case PhoneTableReply:
+    case PhoneTableHead:
+    case PhoneTableEntries:
+        phoneTableStep();
+        break;
+    case RecordWriteStatus:
+        // Status 3 announces the text result; other values are ignored.
+        if (d(0) == 3)
+            startText(RecordWriteText);
+        break;
+    case InputRecordHead:
+    case RelayRecordHead:
+        m_head = m_bytes;
+        m_step = m_step == InputRecordHead ? InputRecordBody : RelayRecordBody;
+        waitFor(qMax(1, int(quint8(m_head.at(1))) - 1));
+        break;
+    case InputRecordBody:
+    case RelayRecordBody:
+        recordBody();
+        break;
+    case InputState: {
+        R::InputState state{m_stateQueried, m_stateChannel, char(d(0))};
+        m_stateQueried = false;
+        endReply();
+        emitReply(state);
+        break;
+    }
+    default:
+        fixedReply();
+        break;
+    }
+    return true;
+}
+
+// The seven bytes after a lead byte (or the rest of a preamble begun in them) are in.
+void AlarmReplyParser::checkPreamble()
+{
+    const int have = m_step == CheckPreambleRest ? m_preambleHave : 0;
+    if (std::memcmp(m_bytes.constData(), FramePreamble.constData() + 1 + have,
+                    size_t(m_bytes.size())) == 0) {
+        m_step = ReplyCode;
+        waitFor(1);
+    } else {
+        resynchronise(FramePreamble.mid(1, have) + m_bytes);
+    }
+}
+
+// D9: by the open request a text answer follows, or the count, the checksum and the entries.
+void AlarmReplyParser::phoneTableStep()
+{
+    namespace R = AlarmReply;
+    if (m_step == PhoneTableReply) {
         switch (m_phoneOp) {
         case PhoneOp::Write:
             startText(PhoneTableWritten);
@@ -322,25 +379,19 @@ bool AlarmReplyParser::frameStep()
             startText(PhoneTableCleared);
             break;
         }
-        return true;
-    case PhoneTableHead: {
-        m_head = m_bytes;
-        R::PhoneTable table;
-        table.checksum = quint8(d(0));
-        table.count = quint8(d(1));
-        if (table.empty()) {
-            endReply();
-            emitReply(table);
-        } else {
-            m_step = PhoneTableEntries;
-            waitFor(PhoneTableBytes);
-        }
-        return true;
+        return;
     }
-    case PhoneTableEntries: {
-        R::PhoneTable table;
-        table.checksum = quint8(m_head.at(0));
-        table.count = quint8(m_head.at(1));
+    if (m_step == PhoneTableHead)
+        m_head = m_bytes;
+    R::PhoneTable table;
+    table.checksum = quint8(m_head.at(0));
+    table.count = quint8(m_head.at(1));
+    if (m_step == PhoneTableHead && !table.empty()) {
+        m_step = PhoneTableEntries;
+        waitFor(PhoneTableBytes);
+        return;
+    }
+    if (m_step == PhoneTableEntries) {
         table.expected = sum(m_bytes, table.count);
         table.checksumOk = table.expected == table.checksum;
         if (table.checksumOk) {
@@ -352,22 +403,17 @@ bool AlarmReplyParser::frameStep()
                 table.numbers << number;
             }
         }
-        endReply();
-        emitReply(table);
-        return true;
     }
-    case RecordWriteStatus:
-        // Status 3 announces the text result; other values are ignored.
-        if (d(0) == 3)
-            startText(RecordWriteText);
-        return true;
-    case InputRecordHead:
-    case RelayRecordHead:
-        m_head = m_bytes;
-        m_step = m_step == InputRecordHead ? InputRecordBody : RelayRecordBody;
-        waitFor(qMax(1, int(quint8(m_head.at(1))) - 1));
-        return true;
-    case InputRecordBody: {
+    endReply();
+    emitReply(table);
+}
+
+// The body of an input or relay record whose head (channel, length, checksum) came before.
+void AlarmReplyParser::recordBody()
+{
+    namespace R = AlarmReply;
+    AlarmReplyValue reply;
+    if (m_step == InputRecordBody) {
         R::InputRecord record;
         record.channel = m_inputChannel;
         record.checksum = quint8(m_head.at(2));
@@ -375,11 +421,8 @@ bool AlarmReplyParser::frameStep()
         record.checksumOk = record.expected == record.checksum;
         if (record.checksumOk)
             record.fields = AlarmRecords::DecodeDiRecord(m_bytes);
-        endReply();
-        emitReply(record);
-        return true;
-    }
-    case RelayRecordBody: {
+        reply = record;
+    } else {
         R::RelayRecord record;
         record.channel = m_relayChannel;
         record.checksum = quint8(m_head.at(2));
@@ -387,22 +430,16 @@ bool AlarmReplyParser::frameStep()
         record.checksumOk = record.expected == record.checksum;
         if (record.checksumOk)
             record.fields = AlarmRecords::DecodeDoRecord(m_bytes);
-        endReply();
-        emitReply(record);
-        return true;
+        reply = record;
     }
-    case InputState: {
-        R::InputState state{m_stateQueried, m_stateChannel, char(d(0))};
-        m_stateQueried = false;
-        endReply();
-        emitReply(state);
-        return true;
-    }
-    default:
-        break;
-    }
+    endReply();
+    emitReply(reply);
+}
 
-    // Fixed-size replies: d0 is the byte after the reply code.
+// Replies of a fixed size; d0 is the byte after the reply code.
+void AlarmReplyParser::fixedReply()
+{
+    namespace R = AlarmReply;
     AlarmReplyValue reply;
     switch (m_step) {
     case WorkForm:
@@ -463,11 +500,10 @@ bool AlarmReplyParser::frameStep()
     }
     default:
         endReply();
-        return true;
+        return;
     }
     endReply();
     emitReply(reply);
-    return true;
 }
 
 // ---- text answers ----------------------------------------------------------------------------
@@ -579,104 +615,108 @@ QString AlarmReplyParser::takeMessage()
     return text;
 }
 
+// Ends the reply as a line of the test: the head bytes, then the bytes just read.
+void AlarmReplyParser::endTestLine(std::initializer_list<quint8> head, const QString &status)
+{
+    QString text = HexFields(head);
+    for (int i = 0; i < m_bytes.size(); ++i)
+        text += HexFields({quint8(m_bytes.at(i))});
+    endReply();
+    emitReply(AlarmReply::TestLine{text, status});
+}
+
 bool AlarmReplyParser::passiveStep()
 {
     namespace R = AlarmReply;
-    const auto fields = [this](std::initializer_list<quint8> head) {
-        QString text = HexFields(head);
-        for (int i = 0; i < m_bytes.size(); ++i)
-            text += HexFields({quint8(m_bytes.at(i))});
-        return text;
-    };
-    switch (m_step) {
-    case 0:
-        if (!read(1))
-            return false;
-        if (d(0) == '!') {
-            m_step = 1;
-            waitFor(2);
-        } else if (d(0) == '?') {
-            m_step = 7;
-            waitFor(3);
-        }
-        return true;
-    case 1:
-        if (!read(2))
-            return false;
-        m_a[0] = quint8(d(0));
-        m_a[1] = quint8(d(1));
-        m_step = 2;
-        waitFor(1);
-        return true;
-    case 2:
-        if (!read(1))
-            return false;
-        switch (m_testCommand) {
-        case 1:
-            m_a[2] = quint8(d(0));
-            m_step = 3;
-            waitFor(1);
-            break;
-        case 2:
-            m_a[2] = quint8(d(0));
-            m_step = 6;
-            waitFor(2);
-            break;
-        case 3:
-            endReply();
-            emitReply(R::TestLine{fields({0x21, m_a[0], m_a[1]}), QStringLiteral("格式正确")});
-            break;
-        default:
-            endReply(); // no request of the test is open: the reply is dropped
-            break;
-        }
-        return true;
-    case 3:
-        if (!read(1))
-            return false;
-        m_a[3] = quint8(d(0));
-        if (m_a[2] == 0 && m_a[3] == 0) {
-            m_step = 4;
-            waitFor(1);
-        } else {
-            startMessage(HexFields({0x21, m_a[0], m_a[1], m_a[2], m_a[3]}), 5);
-        }
-        return true;
-    case 4:
-        if (!read(1))
-            return false;
-        endReply();
-        emitReply(R::TestLine{fields({0x21, m_a[0], m_a[1], m_a[2], m_a[3]}),
-                              QStringLiteral("读短信空")});
-        return true;
-    case 5:
+    if (m_step == PassiveMessage) {
         // Message bytes: each keeps the reply timer from ending the message.
         if (!readMessage())
             return false;
         emitReply(R::TestStatus{QStringLiteral("接收短信")});
-        if (m_step == 5)
+        if (m_step == PassiveMessage)
             emitReply(R::TestData{m_message, false});
         return true;
-    case 6: {
-        if (!read(2))
-            return false;
-        const int state = d(0);
+    }
+    static const struct {
+        qint16 step;
+        int size;
+    } sizes[] = {{PassiveStart, 1}, {PassiveHead, 2},      {PassiveAnswer, 1}, {PassiveLength, 1},
+                 {PassiveEmpty, 1}, {PassiveSendState, 2}, {PassiveRefused, 3}};
+    int size = -1;
+    for (const auto &s : sizes)
+        if (s.step == m_step)
+            size = s.size;
+    if (size < 0) {
         endReply();
-        emitReply(R::TestLine{fields({0x21, m_a[0], m_a[1], m_a[2]}),
-                              state == 2   ? QStringLiteral("正在发送")
-                              : state == 1 ? QStringLiteral("发送失败")
-                                           : QStringLiteral("发送成功")});
         return true;
     }
-    case 7:
-        if (!read(3))
-            return false;
-        endReply();
-        emitReply(R::TestLine{fields({0x3F}), QStringLiteral("格式错误")});
-        return true;
+    if (!read(size))
+        return false;
+    switch (m_step) {
+    case PassiveStart:
+        if (d(0) == '!') {
+            m_step = PassiveHead;
+            waitFor(2);
+        } else if (d(0) == '?') {
+            m_step = PassiveRefused;
+            waitFor(3);
+        }
+        break;
+    case PassiveHead:
+        m_a[0] = quint8(d(0));
+        m_a[1] = quint8(d(1));
+        m_step = PassiveAnswer;
+        waitFor(1);
+        break;
+    case PassiveAnswer:
+        passiveAnswer();
+        break;
+    case PassiveLength:
+        m_a[3] = quint8(d(0));
+        if (m_a[2] == 0 && m_a[3] == 0) {
+            m_step = PassiveEmpty;
+            waitFor(1);
+        } else {
+            startMessage(HexFields({0x21, m_a[0], m_a[1], m_a[2], m_a[3]}), PassiveMessage);
+        }
+        break;
+    case PassiveEmpty:
+        endTestLine({0x21, m_a[0], m_a[1], m_a[2], m_a[3]}, QStringLiteral("读短信空"));
+        break;
+    case PassiveSendState: {
+        const int state = d(0);
+        endTestLine({0x21, m_a[0], m_a[1], m_a[2]}, state == 2   ? QStringLiteral("正在发送")
+                                                    : state == 1 ? QStringLiteral("发送失败")
+                                                                 : QStringLiteral("发送成功"));
+        break;
+    }
+    case PassiveRefused:
+        endTestLine({0x3F}, QStringLiteral("格式错误"));
+        break;
+    }
+    return true;
+}
+
+// The byte after "!" a1 a2: what it starts depends on the request the test has open.
+void AlarmReplyParser::passiveAnswer()
+{
+    switch (m_testCommand) {
+    case 1: // read a message: the high byte of its length
+        m_a[2] = quint8(d(0));
+        m_step = PassiveLength;
+        waitFor(1);
+        break;
+    case 2: // the send state: "W", then the state and CR
+        m_a[2] = quint8(d(0));
+        m_step = PassiveSendState;
+        waitFor(2);
+        break;
+    case 3: // a message sent: CR
+        endTestLine({0x21, m_a[0], m_a[1]}, QStringLiteral("格式正确"));
+        break;
     default:
-        endReply();
-        return true;
+        endReply(); // no request of the test is open: the reply is dropped
+        break;
     }
 }
 

@@ -75,7 +75,14 @@ public:
 
 private:
     bool frameStep();
+    int frameStepSize() const;
+    void checkPreamble();
+    void phoneTableStep();
+    void recordBody();
+    void fixedReply();
     bool passiveStep();
+    void passiveAnswer();
+    void endTestLine(std::initializer_list<quint8> head, const QString &status);
     bool activeStep();
     bool textStep();
     void replyCode(quint8 code);

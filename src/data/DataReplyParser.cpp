@@ -182,81 +182,64 @@ bool DataReplyParser::parameterStep()
     case ReplyCode:
         onCode(d(0));
         return true;
-    case Notice:
-        endReply();
-        emitReply(R::Notice{d(0)});
-        return true;
-    case Version:
-        endReply();
-        emitReply(R::Version{m_bytes.mid(1).trimmed()});
-        return true;
-    case PassiveAddress:
-        endReply();
-        emitReply(R::PassiveAddress{d(1), d(2)});
-        return true;
-    case TargetAddress:
-        endReply();
-        emitReply(R::Address{false, d(1), d(2)});
-        return true;
     case IdentityStatus:
         if (d(0) == 3) {
             next(IdentityAddress, 2);
-        } else {
-            endReply();
-            emitReply(R::IdentityStatus{d(0)});
+            return true;
         }
-        return true;
-    case IdentityAddress:
-        endReply();
-        emitReply(R::Address{true, d(0), d(1)});
-        return true;
-    case Skipped:
-        endReply();
-        emitReply(R::Skipped{0xF5});
-        return true;
-    case Heartbeat:
-        endReply();
-        emitReply(R::Heartbeat{quint16(d(1) * 256 + d(2))});
-        return true;
-    case WorkMode:
-        endReply();
-        emitReply(R::WorkMode{d(1)});
-        return true;
-    case DataFormat:
-        endReply();
-        emitReply(R::DataFormat{d(1)});
-        return true;
-    case TransparentMode:
-        endReply();
-        emitReply(R::TransparentMode{d(1)});
-        return true;
-    case AddressParams:
-        endReply();
-        emitReply(R::AddressParams{d(1), d(2), d(3), d(4)});
-        return true;
-    case Baud:
-        endReply();
-        emitReply(R::BaudAnswer{d(0)});
-        return true;
-    case RestartCount:
-        endReply();
-        emitReply(R::RestartCount{d(1)});
-        return true;
-    case PowerSaving:
-        endReply();
-        emitReply(R::PowerSaving{d(1)});
-        return true;
-    case WakeDelays:
-        endReply();
-        emitReply(R::WakeDelays{quint16(d(1) * 256 + d(2)), quint16(d(3) * 256 + d(4))});
-        return true;
-    case WakeMode:
-        endReply();
-        emitReply(R::WakeMode{d(1)});
-        return true;
+        break;
     default:
-        endReply(); // a step this machine never sets
-        return true;
+        break;
+    }
+    // The other steps end their reply with the bytes just read.
+    const std::optional<DataReplyValue> reply = parameterReply();
+    endReply();
+    if (reply)
+        emitReply(*reply);
+    return true;
+}
+
+// The reply of a parameter step whose bytes are all read; none for a step this machine never
+// sets.
+std::optional<DataReplyValue> DataReplyParser::parameterReply() const
+{
+    switch (m_step) {
+    case Notice:
+        return R::Notice{d(0)};
+    case Version:
+        return R::Version{m_bytes.mid(1).trimmed()};
+    case PassiveAddress:
+        return R::PassiveAddress{d(1), d(2)};
+    case TargetAddress:
+        return R::Address{false, d(1), d(2)};
+    case IdentityStatus:
+        return R::IdentityStatus{d(0)};
+    case IdentityAddress:
+        return R::Address{true, d(0), d(1)};
+    case Skipped:
+        return R::Skipped{0xF5};
+    case Heartbeat:
+        return R::Heartbeat{quint16(d(1) * 256 + d(2))};
+    case WorkMode:
+        return R::WorkMode{d(1)};
+    case DataFormat:
+        return R::DataFormat{d(1)};
+    case TransparentMode:
+        return R::TransparentMode{d(1)};
+    case AddressParams:
+        return R::AddressParams{d(1), d(2), d(3), d(4)};
+    case Baud:
+        return R::BaudAnswer{d(0)};
+    case RestartCount:
+        return R::RestartCount{d(1)};
+    case PowerSaving:
+        return R::PowerSaving{d(1)};
+    case WakeDelays:
+        return R::WakeDelays{quint16(d(1) * 256 + d(2)), quint16(d(3) * 256 + d(4))};
+    case WakeMode:
+        return R::WakeMode{d(1)};
+    default:
+        return std::nullopt;
     }
 }
 

@@ -23,6 +23,7 @@
 
 #include <QObject>
 #include <functional>
+#include <optional>
 
 class ByteSource;
 
@@ -53,6 +54,7 @@ public:
 
 private:
     bool parameterStep();
+    std::optional<DataReplyValue> parameterReply() const;
     bool passiveStep();
     bool activeStep();
     void onCode(quint8 code);

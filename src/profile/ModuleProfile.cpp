@@ -37,6 +37,71 @@ QJsonObject textJson(const Text &t)
     return {{QStringLiteral("text"), t.text}, {QStringLiteral("english"), t.english}};
 }
 
+QJsonObject parametersJson(const Parameters &q)
+{
+    QJsonObject params;
+    if (q.workForm)
+        params[QStringLiteral("work_form")] =
+            *q.workForm ? QStringLiteral("active") : QStringLiteral("passive");
+    if (q.transferMode)
+        params[QStringLiteral("transfer_mode")] =
+            *q.transferMode ? QStringLiteral("format") : QStringLiteral("transparent");
+    if (q.transparentMode)
+        params[QStringLiteral("transparent_mode")] = *q.transparentMode;
+    if (q.address)
+        params[QStringLiteral("address")] =
+            QJsonObject{{QStringLiteral("start"), q.address->start},
+                        {QStringLiteral("group_maximum"), q.address->groupMaximum},
+                        {QStringLiteral("length"), q.address->length},
+                        {QStringLiteral("type"), q.address->type}};
+    if (q.passwordMode)
+        params[QStringLiteral("password_mode")] = *q.passwordMode;
+    if (q.password)
+        params[QStringLiteral("password")] = hexBytes(q.password->data(), 4);
+    if (q.receiverNumber)
+        params[QStringLiteral("receiver_number")] = *q.receiverNumber;
+    if (q.passiveAddress)
+        params[QStringLiteral("passive_address")] = hexBytes(q.passiveAddress->data(), 2);
+    if (q.restartUnits)
+        params[QStringLiteral("restart_seconds")] = double(*q.restartUnits) * RestartStep;
+    if (q.powerSaving)
+        params[QStringLiteral("power_saving")] = *q.powerSaving;
+    if (q.wakeMode)
+        params[QStringLiteral("wake_mode")] = *q.wakeMode;
+    // Whole counts of 400 ms, kept exact in the text (0.4 * 3 is not 1.2 in binary).
+    auto seconds = [](quint16 count) {
+        return QString::number(count * WakeStep, 'f', 1).toDouble();
+    };
+    if (q.wakeIdle)
+        params[QStringLiteral("wake_idle_seconds")] = seconds(*q.wakeIdle);
+    if (q.wakeData)
+        params[QStringLiteral("wake_data_seconds")] = seconds(*q.wakeData);
+    return params;
+}
+
+QJsonObject inputJson(const Input &in)
+{
+    return {{QStringLiteral("trigger"), in.trigger},
+            {QStringLiteral("group"), in.group},
+            {QStringLiteral("repeat_seconds"), in.repeatSeconds},
+            {QStringLiteral("low_text"), textJson(in.low)},
+            {QStringLiteral("high_text"), textJson(in.high)},
+            {QStringLiteral("count"), in.count},
+            {QStringLiteral("relay"), in.relay}};
+}
+
+QJsonObject relayJson(const Relay &r)
+{
+    return {{QStringLiteral("mode"), r.mode},
+            {QStringLiteral("reply"), r.reply},
+            {QStringLiteral("reply_delay"), r.replyDelay},
+            {QStringLiteral("high_delay"), r.highDelay},
+            {QStringLiteral("low_delay"), r.lowDelay},
+            {QStringLiteral("low_text"), textJson(r.low)},
+            {QStringLiteral("high_text"), textJson(r.high)},
+            {QStringLiteral("hold"), r.hold}};
+}
+
 // ---- reading with checks ----------------------------------------------------------------------
 
 // Reads the fields of one object; the first fault is kept as the message to show.
@@ -284,6 +349,73 @@ bool eightOrNull(Reader &r, const QJsonValue &v, const QString &path)
     return r.fail(path, QStringLiteral("8 项的数组（每项为对象或 null）"));
 }
 
+// The sections "inputs" and "relays": absent, null, or eight entries, each an object or null.
+bool readRecords(Reader &r, const QJsonObject &o, ModuleProfile *p)
+{
+    for (const char *section : {"inputs", "relays"}) {
+        const QJsonValue v = o.value(QLatin1String(section));
+        const QString path = QLatin1String(section);
+        if (v.isUndefined() || v.isNull())
+            continue;
+        if (!eightOrNull(r, v, path))
+            return false;
+        const QJsonArray a = v.toArray();
+        for (int i = 0; i < 8; ++i) {
+            if (a.at(i).isNull())
+                continue;
+            if (!a.at(i).isObject())
+                return r.fail(at(path, i), QStringLiteral("对象或 null"));
+            if (path == QLatin1String("inputs")) {
+                Input in;
+                if (!readInput(r, a.at(i).toObject(), at(path, i), &in))
+                    return false;
+                p->inputs[size_t(i)] = in;
+            } else {
+                Relay out;
+                if (!readRelay(r, a.at(i).toObject(), at(path, i), &out))
+                    return false;
+                p->relays[size_t(i)] = out;
+            }
+        }
+    }
+    return true;
+}
+
+// "alarm_modes": absent, null, or eight numbers 0..3.
+bool readAlarmModes(Reader &r, const QJsonValue &modes, ModuleProfile *p)
+{
+    if (modes.isUndefined() || modes.isNull())
+        return true;
+    if (!modes.isArray() || modes.toArray().size() != 8)
+        return r.fail(QStringLiteral("alarm_modes"), QStringLiteral("8 个数的数组"));
+    std::array<quint8, 8> m{};
+    for (int i = 0; i < 8; ++i)
+        if (!r.byte(modes.toArray().at(i), at(QStringLiteral("alarm_modes"), i), 0, 3,
+                    &m[size_t(i)]))
+            return false;
+    p->alarmModes = m;
+    return true;
+}
+
+// "phone_table": absent, null, or up to 20 numbers.
+bool readPhoneTable(Reader &r, const QJsonValue &table, ModuleProfile *p)
+{
+    if (table.isUndefined() || table.isNull())
+        return true;
+    if (!table.isArray() || table.toArray().size() > 20)
+        return r.fail(QStringLiteral("phone_table"), QStringLiteral("0 到 20 个号码的数组"));
+    QStringList numbers;
+    const QJsonArray a = table.toArray();
+    for (int i = 0; i < a.size(); ++i) {
+        QString number;
+        if (!r.phoneNumber(a.at(i), at(QStringLiteral("phone_table"), i), &number))
+            return false;
+        numbers << number;
+    }
+    p->phoneTable = numbers;
+    return true;
+}
+
 QString valueText(const QJsonValue &v)
 {
     switch (v.type()) {
@@ -390,68 +522,10 @@ ModuleProfile FromSettings(const AlarmSettings &s, const QString &name)
 
 QJsonObject ToJson(const ModuleProfile &p)
 {
-    const Parameters &q = p.parameters;
-    QJsonObject params;
-    if (q.workForm)
-        params[QStringLiteral("work_form")] =
-            *q.workForm ? QStringLiteral("active") : QStringLiteral("passive");
-    if (q.transferMode)
-        params[QStringLiteral("transfer_mode")] =
-            *q.transferMode ? QStringLiteral("format") : QStringLiteral("transparent");
-    if (q.transparentMode)
-        params[QStringLiteral("transparent_mode")] = *q.transparentMode;
-    if (q.address)
-        params[QStringLiteral("address")] =
-            QJsonObject{{QStringLiteral("start"), q.address->start},
-                        {QStringLiteral("group_maximum"), q.address->groupMaximum},
-                        {QStringLiteral("length"), q.address->length},
-                        {QStringLiteral("type"), q.address->type}};
-    if (q.passwordMode)
-        params[QStringLiteral("password_mode")] = *q.passwordMode;
-    if (q.password)
-        params[QStringLiteral("password")] = hexBytes(q.password->data(), 4);
-    if (q.receiverNumber)
-        params[QStringLiteral("receiver_number")] = *q.receiverNumber;
-    if (q.passiveAddress)
-        params[QStringLiteral("passive_address")] = hexBytes(q.passiveAddress->data(), 2);
-    if (q.restartUnits)
-        params[QStringLiteral("restart_seconds")] = double(*q.restartUnits) * RestartStep;
-    if (q.powerSaving)
-        params[QStringLiteral("power_saving")] = *q.powerSaving;
-    if (q.wakeMode)
-        params[QStringLiteral("wake_mode")] = *q.wakeMode;
-    // Whole counts of 400 ms, kept exact in the text (0.4 * 3 is not 1.2 in binary).
-    auto seconds = [](quint16 count) {
-        return QString::number(count * WakeStep, 'f', 1).toDouble();
-    };
-    if (q.wakeIdle)
-        params[QStringLiteral("wake_idle_seconds")] = seconds(*q.wakeIdle);
-    if (q.wakeData)
-        params[QStringLiteral("wake_data_seconds")] = seconds(*q.wakeData);
-
     QJsonArray inputs, relays;
     for (size_t i = 0; i < 8; ++i) {
-        if (const auto &in = p.inputs[i])
-            inputs.append(QJsonObject{{QStringLiteral("trigger"), in->trigger},
-                                      {QStringLiteral("group"), in->group},
-                                      {QStringLiteral("repeat_seconds"), in->repeatSeconds},
-                                      {QStringLiteral("low_text"), textJson(in->low)},
-                                      {QStringLiteral("high_text"), textJson(in->high)},
-                                      {QStringLiteral("count"), in->count},
-                                      {QStringLiteral("relay"), in->relay}});
-        else
-            inputs.append(QJsonValue::Null);
-        if (const auto &r = p.relays[i])
-            relays.append(QJsonObject{{QStringLiteral("mode"), r->mode},
-                                      {QStringLiteral("reply"), r->reply},
-                                      {QStringLiteral("reply_delay"), r->replyDelay},
-                                      {QStringLiteral("high_delay"), r->highDelay},
-                                      {QStringLiteral("low_delay"), r->lowDelay},
-                                      {QStringLiteral("low_text"), textJson(r->low)},
-                                      {QStringLiteral("high_text"), textJson(r->high)},
-                                      {QStringLiteral("hold"), r->hold}});
-        else
-            relays.append(QJsonValue::Null);
+        inputs.append(p.inputs[i] ? QJsonValue(inputJson(*p.inputs[i])) : QJsonValue::Null);
+        relays.append(p.relays[i] ? QJsonValue(relayJson(*p.relays[i])) : QJsonValue::Null);
     }
     QJsonObject o;
     o[QStringLiteral("format")] = FormatName;
@@ -460,7 +534,7 @@ QJsonObject ToJson(const ModuleProfile &p)
     o[QStringLiteral("module")] =
         QJsonObject{{QStringLiteral("software_version"), p.module.softwareVersion},
                     {QStringLiteral("firmware_model"), p.module.firmwareModel}};
-    o[QStringLiteral("parameters")] = params;
+    o[QStringLiteral("parameters")] = parametersJson(p.parameters);
     o[QStringLiteral("inputs")] = inputs;
     o[QStringLiteral("relays")] = relays;
     if (p.alarmModes) {
@@ -529,57 +603,9 @@ bool FromJson(const QJsonObject &o, ModuleProfile *profile, QString *error)
         if (!readParameters(r, params.toObject(), &p.parameters))
             return false;
     }
-    for (const char *section : {"inputs", "relays"}) {
-        const QJsonValue v = o.value(QLatin1String(section));
-        const QString path = QLatin1String(section);
-        if (v.isUndefined() || v.isNull())
-            continue;
-        if (!eightOrNull(r, v, path))
-            return false;
-        const QJsonArray a = v.toArray();
-        for (int i = 0; i < 8; ++i) {
-            if (a.at(i).isNull())
-                continue;
-            if (!a.at(i).isObject())
-                return r.fail(at(path, i), QStringLiteral("对象或 null"));
-            if (path == QLatin1String("inputs")) {
-                Input in;
-                if (!readInput(r, a.at(i).toObject(), at(path, i), &in))
-                    return false;
-                p.inputs[size_t(i)] = in;
-            } else {
-                Relay out;
-                if (!readRelay(r, a.at(i).toObject(), at(path, i), &out))
-                    return false;
-                p.relays[size_t(i)] = out;
-            }
-        }
-    }
-    const QJsonValue modes = o.value(QLatin1String("alarm_modes"));
-    if (!modes.isUndefined() && !modes.isNull()) {
-        if (!modes.isArray() || modes.toArray().size() != 8)
-            return r.fail(QStringLiteral("alarm_modes"), QStringLiteral("8 个数的数组"));
-        std::array<quint8, 8> m{};
-        for (int i = 0; i < 8; ++i)
-            if (!r.byte(modes.toArray().at(i), at(QStringLiteral("alarm_modes"), i), 0, 3,
-                        &m[size_t(i)]))
-                return false;
-        p.alarmModes = m;
-    }
-    const QJsonValue table = o.value(QLatin1String("phone_table"));
-    if (!table.isUndefined() && !table.isNull()) {
-        if (!table.isArray() || table.toArray().size() > 20)
-            return r.fail(QStringLiteral("phone_table"), QStringLiteral("0 到 20 个号码的数组"));
-        QStringList numbers;
-        const QJsonArray a = table.toArray();
-        for (int i = 0; i < a.size(); ++i) {
-            QString number;
-            if (!r.phoneNumber(a.at(i), at(QStringLiteral("phone_table"), i), &number))
-                return false;
-            numbers << number;
-        }
-        p.phoneTable = numbers;
-    }
+    if (!readRecords(r, o, &p) || !readAlarmModes(r, o.value(QLatin1String("alarm_modes")), &p) ||
+        !readPhoneTable(r, o.value(QLatin1String("phone_table")), &p))
+        return false;
     if (profile)
         *profile = p;
     return true;

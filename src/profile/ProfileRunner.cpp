@@ -206,10 +206,17 @@ QList<ProfileRunner::Request> ProfileRunner::featureReads()
     return reads;
 }
 
-QList<ProfileRunner::Request> ProfileRunner::writeRequests(const Profile::ModuleProfile &module,
-                                                           const Profile::ModuleProfile &wanted)
+namespace {
+
+using Requests = QList<ProfileRunner::Request>;
+using AnswerTest = std::function<Answer(const AlarmReplyValue &)>;
+
+// What differs between module and wanted, by the unit one request writes:
+// "parameters.address", "inputs[3]", "alarm_modes", ...
+QSet<QString> differingKeys(const Profile::ModuleProfile &module,
+                            const Profile::ModuleProfile &wanted)
 {
-    QSet<QString> differs; // "parameters.address", "inputs[3]", "alarm_modes", ...
+    QSet<QString> differs;
     for (const Profile::Difference &d : Profile::Diff(module, wanted)) {
         QString key = d.path;
         if (key.startsWith(QLatin1String("parameters."))) {
@@ -225,55 +232,72 @@ QList<ProfileRunner::Request> ProfileRunner::writeRequests(const Profile::Module
     // A phone table that is longer in the module differs too, though no wanted field does.
     if (wanted.phoneTable && module.phoneTable != wanted.phoneTable)
         differs.insert(QStringLiteral("phone_table"));
+    return differs;
+}
 
-    QList<Request> out;
-    auto add = [&](const QString &key, const QByteArray &frame,
-                   std::function<Answer(const AlarmReplyValue &)> answer) {
-        if (differs.contains(key))
-            out.append({key + QStringLiteral(" write"), [this, frame] { m_exchange.send(frame); },
-                        std::move(answer)});
+// A parameter frame of wanted and the key that says whether it is written.
+struct ParameterWrite {
+    QString key;
+    QByteArray frame;
+    AnswerTest answer;
+};
+
+// The frames of the parameters wanted holds, the work mode first: it decides which other
+// parameters the module uses.
+QList<ParameterWrite> parameterWrites(const Profile::Parameters &p,
+                                      const Profile::Parameters &module)
+{
+    QList<ParameterWrite> out;
+    auto add = [&out](const char *key, const QByteArray &frame, AnswerTest answer) {
+        out.append({QStringLiteral("parameters.") + QLatin1String(key), frame, std::move(answer)});
     };
-    const Profile::Parameters &p = wanted.parameters;
-    const QString P = QStringLiteral("parameters.");
-    // The work mode first: it decides which other parameters the module uses.
     if (p.workForm)
-        add(P + "work_form", AlarmFrames::WorkForm(*p.workForm), is<R::WorkForm>);
+        add("work_form", AlarmFrames::WorkForm(*p.workForm), is<R::WorkForm>);
     if (p.transferMode)
-        add(P + "transfer_mode", AlarmFrames::TransferMode(*p.transferMode), is<R::TransferMode>);
+        add("transfer_mode", AlarmFrames::TransferMode(*p.transferMode), is<R::TransferMode>);
     if (p.transparentMode)
-        add(P + "transparent_mode", AlarmFrames::TransparentMode(*p.transparentMode == 1 ? 1 : 0),
+        add("transparent_mode", AlarmFrames::TransparentMode(*p.transparentMode == 1 ? 1 : 0),
             is<R::TransparentMode>);
     if (p.address)
-        add(P + "address",
+        add("address",
             AlarmFrames::AddressSettings(p.address->start, p.address->groupMaximum,
                                          p.address->length, p.address->type),
             is<R::AddressSettings>);
     if (p.passiveAddress)
-        add(P + "passive_address",
+        add("passive_address",
             AlarmFrames::PassiveAddress((*p.passiveAddress)[0], (*p.passiveAddress)[1]),
             is<R::PassiveAddress>);
     if (p.passwordMode)
-        add(P + "password_mode", AlarmFrames::PasswordMode(*p.passwordMode), is<R::PasswordMode>);
+        add("password_mode", AlarmFrames::PasswordMode(*p.passwordMode), is<R::PasswordMode>);
     if (p.password)
-        add(P + "password", AlarmFrames::SmsPassword(hexText(p.password->data(), 4)),
+        add("password", AlarmFrames::SmsPassword(hexText(p.password->data(), 4)),
             is<R::SmsPassword>);
     if (p.receiverNumber)
-        add(P + "receiver_number", AlarmFrames::ReceiverNumber(*p.receiverNumber),
+        add("receiver_number", AlarmFrames::ReceiverNumber(*p.receiverNumber),
             is<R::ReceiverNumber>);
     if (p.restartUnits)
-        add(P + "restart_seconds", AlarmFrames::RestartTime(*p.restartUnits), is<R::RestartTime>);
+        add("restart_seconds", AlarmFrames::RestartTime(*p.restartUnits), is<R::RestartTime>);
     if (p.powerSaving)
-        add(P + "power_saving", AlarmFrames::PowerSaving(*p.powerSaving), is<R::PowerSaving>);
+        add("power_saving", AlarmFrames::PowerSaving(*p.powerSaving), is<R::PowerSaving>);
     if (p.wakeMode)
-        add(P + "wake_mode", AlarmFrames::WakeMode(*p.wakeMode == 1 ? 0 : 1), is<R::WakeMode>);
+        add("wake_mode", AlarmFrames::WakeMode(*p.wakeMode == 1 ? 0 : 1), is<R::WakeMode>);
     if (p.wakeIdle || p.wakeData) {
         // One frame carries both delays: the one the profile leaves out stays as the module has it.
-        const quint16 idle = p.wakeIdle.value_or(module.parameters.wakeIdle.value_or(0));
-        const quint16 data = p.wakeData.value_or(module.parameters.wakeData.value_or(0));
-        if (differs.contains(P + "wake_idle_seconds"))
-            differs.insert(P + "wake_data_seconds");
-        add(P + "wake_data_seconds", AlarmFrames::WakeDelays(idle, data), is<R::WakeDelays>);
+        const quint16 idle = p.wakeIdle.value_or(module.wakeIdle.value_or(0));
+        const quint16 data = p.wakeData.value_or(module.wakeData.value_or(0));
+        add("wake_data_seconds", AlarmFrames::WakeDelays(idle, data), is<R::WakeDelays>);
     }
+    return out;
+}
+
+// The input and relay records of wanted that differ, each as one record write.
+Requests recordWrites(AlarmExchange &exchange, const Profile::ModuleProfile &wanted,
+                      const QSet<QString> &differs)
+{
+    Requests out;
+    const auto recordWrite = [](const AlarmReplyValue &r) {
+        return textVerdict(r, R::TextAnswer::Request::RecordWrite);
+    };
     for (int ch = 0; ch < 8; ++ch) {
         const auto &in = wanted.inputs[size_t(ch)];
         QByteArray record;
@@ -283,10 +307,8 @@ QList<ProfileRunner::Request> ProfileRunner::writeRequests(const Profile::Module
                 AlarmRecords::EncodeResult::Ok)
             continue;
         out.append({key + QStringLiteral(" write"),
-                    [this, ch, record] { m_exchange.writeInputRecord(ch, record); },
-                    [](const AlarmReplyValue &r) {
-                        return textVerdict(r, R::TextAnswer::Request::RecordWrite);
-                    }});
+                    [&exchange, ch, record] { exchange.writeInputRecord(ch, record); },
+                    recordWrite});
     }
     for (int ch = 0; ch < 8; ++ch) {
         const auto &rel = wanted.relays[size_t(ch)];
@@ -297,31 +319,59 @@ QList<ProfileRunner::Request> ProfileRunner::writeRequests(const Profile::Module
                 AlarmRecords::EncodeResult::Ok)
             continue;
         out.append({key + QStringLiteral(" write"),
-                    [this, ch, record] { m_exchange.writeRelayRecord(ch, record); },
-                    [](const AlarmReplyValue &r) {
-                        return textVerdict(r, R::TextAnswer::Request::RecordWrite);
-                    }});
+                    [&exchange, ch, record] { exchange.writeRelayRecord(ch, record); },
+                    recordWrite});
     }
+    return out;
+}
+
+// The alarm modes and the phone table of wanted, when they differ.
+Requests tableWrites(AlarmExchange &exchange, const Profile::ModuleProfile &wanted,
+                     const QSet<QString> &differs)
+{
+    Requests out;
     if (wanted.alarmModes && differs.contains(QStringLiteral("alarm_modes"))) {
         const std::array<quint8, 8> modes = *wanted.alarmModes;
         out.append({QStringLiteral("alarm_modes write"),
-                    [this, modes] { m_exchange.writeAlarmModes(modes); }, is<R::AlarmModes>});
+                    [&exchange, modes] { exchange.writeAlarmModes(modes); }, is<R::AlarmModes>});
     }
     if (wanted.phoneTable && differs.contains(QStringLiteral("phone_table"))) {
         const QStringList numbers = *wanted.phoneTable;
         if (numbers.isEmpty())
             out.append({QStringLiteral("phone_table write"),
-                        [this] { m_exchange.clearPhoneTable(); },
+                        [&exchange] { exchange.clearPhoneTable(); },
                         [](const AlarmReplyValue &r) {
                             return textVerdict(r, R::TextAnswer::Request::PhoneTableClear);
                         }});
         else
             out.append({QStringLiteral("phone_table write"),
-                        [this, numbers] { m_exchange.writePhoneTable(numbers); },
+                        [&exchange, numbers] { exchange.writePhoneTable(numbers); },
                         [](const AlarmReplyValue &r) {
                             return textVerdict(r, R::TextAnswer::Request::PhoneTableWrite);
                         }});
     }
+    return out;
+}
+
+} // namespace
+
+QList<ProfileRunner::Request> ProfileRunner::writeRequests(const Profile::ModuleProfile &module,
+                                                           const Profile::ModuleProfile &wanted)
+{
+    QSet<QString> differs = differingKeys(module, wanted);
+    // One frame carries both wake-up delays: a different idle delay writes it too.
+    if (differs.contains(QStringLiteral("parameters.wake_idle_seconds")))
+        differs.insert(QStringLiteral("parameters.wake_data_seconds"));
+    QList<Request> out;
+    for (const ParameterWrite &w : parameterWrites(wanted.parameters, module.parameters)) {
+        if (differs.contains(w.key)) {
+            const QByteArray frame = w.frame;
+            out.append({w.key + QStringLiteral(" write"), [this, frame] { m_exchange.send(frame); },
+                        w.answer});
+        }
+    }
+    out += recordWrites(m_exchange, wanted, differs);
+    out += tableWrites(m_exchange, wanted, differs);
     return out;
 }
 

@@ -5,20 +5,13 @@
 #include "alarm/AlarmFrames.h"
 #include "alarm/AlarmRecords.h"
 #include "alarm/AlarmSequences.h"
+#include "support/AlarmTestKit.h"
 
 #include <QtTest>
 
 using namespace AlarmFrames;
 
 namespace {
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-QByteArray zeros(int n)
-{
-    return QByteArray(n, '\0');
-}
 const QByteArray P = hex("1A2A3A4A5A6A7A8A");
 } // namespace
 

@@ -3,17 +3,11 @@
 
 #include "alarm/AlarmChecks.h"
 #include "alarm/AlarmRecords.h"
+#include "support/AlarmTestKit.h"
 
 #include <QtTest>
 
 using namespace AlarmRecords;
-
-namespace {
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-} // namespace
 
 class TestAlarmRecords : public QObject
 {

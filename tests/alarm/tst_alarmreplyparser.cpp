@@ -7,17 +7,11 @@
 #include "support/AlarmTestKit.h"
 #include "support/TestSupport.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 
 #define P "1A2A3A4A5A6A7A8A "
 
 namespace {
-
-QByteArray zeros(int n)
-{
-    return QByteArray(n, '\0');
-}
 
 // Sets the parser up as the senders would: "text work=0 transfer=1 cmd=2 di=r3 do=w phone=c
 // state=5" (no word: frame machine, nothing asked).
@@ -50,8 +44,6 @@ void prepare(AlarmReplyParser &parser, const QString &conditions)
     parser.setModuleForm(quint8(work), quint8(transfer));
 }
 
-enum class Feed { Whole, ByteByByte, RandomPieces, Gaps };
-
 struct Run {
     QStringList replies;
     QString message;
@@ -80,22 +72,8 @@ Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 s
         if (run.replies.isEmpty() || run.replies.last() != text)
             run.replies << text;
     });
-    QRandomGenerator random(seed);
-    for (qsizetype at = 0; at < bytes.size();) {
-        qsizetype n = bytes.size();
-        if (how == Feed::ByteByByte)
-            n = 1;
-        else if (how == Feed::RandomPieces)
-            n = random.bounded(1, 9);
-        else if (how == Feed::Gaps)
-            n = bytes.size() / 3 + 1;
-        line->inject(bytes.mid(at, n));
-        at += n;
-        QCoreApplication::processEvents();
-        // Pauses longer than the quiet time inside a reply whose header gives its length.
-        if (how == Feed::Gaps && at < bytes.size())
-            QTest::qWait(60);
-    }
+    // Gaps: pauses longer than the quiet time inside a reply whose header gives its length.
+    FeedLine(line, bytes, how, seed);
     QCoreApplication::processEvents();
     run.message = parser.messageText();
     run.left = mem->bytesWaiting();

@@ -17,7 +17,6 @@
 #include "support/AlarmTestKit.h"
 #include "support/TestSupport.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -426,13 +425,10 @@ private Q_SLOTS:
         r.Timer8.stop();
         if (running)
             (running == 9 ? r.Timer9 : r.Timer11).start();
-        QRandomGenerator random{quint32(pieces)};
-        for (int at = 0; at < bytes.size();) {
-            const int size = pieces == 0 ? bytes.size() : pieces == 1 ? 1 : 1 + random.bounded(13);
-            mem.backend->inject(bytes.mid(at, size));
-            QCoreApplication::processEvents();
-            at += size;
-        }
+        const Feed how = pieces == 0   ? Feed::Whole
+                         : pieces == 1 ? Feed::ByteByByte
+                                       : Feed::RandomPieces;
+        FeedLine(mem.backend, bytes, how, quint32(pieces), 13);
         QTEST(routineState(r, results.join(',')), "state");
         QVERIFY(mem->isOpen());
     }

@@ -6,7 +6,6 @@
 #include "support/AlarmTestKit.h"
 #include "support/TestSupport.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 
 #define P "1A2A3A4A5A6A7A8A "
@@ -37,22 +36,15 @@ private Q_SLOTS:
         QFETCH(bool, answersQuery);
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, expected);
-        for (int how = 0; how < 3; ++how) {
+        for (const Feed how : {Feed::Whole, Feed::ByteByByte, Feed::RandomPieces}) {
             MemoryLine mem(true);
-            MemorySerialBackend *line = mem.backend;
             ConnectReplyParser parser(*mem);
             parser.setNoticeAnswersQuery([answersQuery] { return answersQuery; });
             QStringList seen;
             parser.setReplyHandler([&](const ConnectReplyValue &r) { seen << describe(r); });
             mem->bindReceiver(&parser, [&parser] { parser.parse(); });
             parser.reset();
-            QRandomGenerator random(quint32(how + 3));
-            for (qsizetype at = 0; at < bytes.size();) {
-                const qsizetype n = how == 0 ? bytes.size() : how == 1 ? 1 : random.bounded(1, 6);
-                line->inject(bytes.mid(at, n));
-                at += n;
-                QCoreApplication::processEvents();
-            }
+            FeedLine(mem.backend, bytes, how, 5, 5);
             QCOMPARE(seen, expected);
             QCOMPARE(mem->bytesWaiting(), qint64(0));
         }

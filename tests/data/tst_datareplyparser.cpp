@@ -6,14 +6,11 @@
 #include "support/AlarmTestKit.h"
 #include "support/TestSupport.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 
 #define P "1A2A3A4A5A6A7A8A "
 
 namespace {
-
-enum class Feed { Whole, ByteByByte, RandomPieces };
 
 struct Run {
     QStringList replies;
@@ -38,15 +35,7 @@ Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 s
     parser.reset();
     Run run;
     parser.setReplyHandler([&run](const DataReplyValue &r) { run.replies << describe(r); });
-    QRandomGenerator random(seed);
-    for (qsizetype at = 0; at < bytes.size();) {
-        const qsizetype n = how == Feed::Whole        ? bytes.size()
-                            : how == Feed::ByteByByte ? 1
-                                                      : random.bounded(1, 9);
-        line->inject(bytes.mid(at, n));
-        at += n;
-        QCoreApplication::processEvents();
-    }
+    FeedLine(line, bytes, how, seed);
     QCoreApplication::processEvents();
     run.left = mem->bytesWaiting();
     return run;

@@ -150,9 +150,8 @@ private Q_SLOTS:
         auto &state = module.state();
         // DI0: level change, group sending to both, 60 s interval, three alarms, relay Do1;
         // texts in UCS-2: 仓库门已打开 (low level) and 仓库门已关闭 (high level).
-        const QByteArray zeros(78, '\0');
-        state.inputRecords[0] = hex("03 02 06 0C 0C 4ED35E9395E85DF262535F00") + zeros +
-                                hex("4ED35E9395E85DF2517395ED") + zeros + hex("03 02");
+        state.inputRecords[0] = hex("03 02 06 0C 0C 4ED35E9395E85DF262535F00") + zeros(78) +
+                                hex("4ED35E9395E85DF2517395ED") + zeros(78) + hex("03 02");
         // Do0: pulse output, SMS reply checking DI0, delays 5/10/20, English control texts.
         state.relayRecords[0] = hex("02 02 05 0A 14 88 87") + "PUMP OFF" + QByteArray(52, '\0') +
                                 "PUMP ON" + QByteArray(53, '\0') + hex("01 00");

@@ -7,6 +7,7 @@
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficNamer.h"
 #include "support/AlarmTestKit.h"
+#include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QTemporaryDir>
@@ -89,11 +90,10 @@ private Q_SLOTS:
                 const auto f = TrafficNamer::Family(family);
                 if (event.startsWith('>'))
                     namer.sent(bytes, f);
-                else if (!byByte)
-                    namer.received(bytes, f);
                 else
-                    for (const char b : bytes)
-                        namer.received(QByteArray(1, b), f);
+                    for (const QByteArray &piece :
+                         Pieces(bytes, byByte ? Feed::ByteByByte : Feed::Whole))
+                        namer.received(piece, f);
             }
             namer.flush();
             // The bytes of the expected rows are written spaced for reading.

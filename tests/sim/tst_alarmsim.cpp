@@ -17,7 +17,6 @@
 namespace {
 
 using L = QByteArrayList;
-const auto zeros = [](int n) { return QByteArray(n, '\0'); };
 
 // Factory input record: high level, no group, interval 0, UCS-2 "设备已关闭\r\n" (low) and
 // "设备已开启\r\n" (high), one alarm, no relay. Byte sum 0x65.

@@ -8,6 +8,11 @@ QByteArray hex(const char *text)
     return QByteArray::fromHex(text);
 }
 
+QByteArray zeros(int n)
+{
+    return QByteArray(n, '\0');
+}
+
 QByteArray frameOf(int length, std::initializer_list<FramePiece> pieces)
 {
     QByteArray frame(length, '\0');

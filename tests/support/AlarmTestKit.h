@@ -11,6 +11,9 @@
 // The bytes of hexadecimal text; spaces are ignored ("1A2A 3A" is 1A 2A 3A).
 QByteArray hex(const char *text);
 
+// n zero bytes (the unused part of a record or of the phone table).
+QByteArray zeros(int n);
+
 // A literal piece of a frame: the bytes of hex(bytes), repeated times times, placed at offset at.
 struct FramePiece {
     int at;

@@ -2,6 +2,9 @@
 
 #include "core/SerialLink.h"
 
+#include <QRandomGenerator>
+#include <QTest>
+
 MessageRecorder::MessageRecorder()
 {
     SetMessageHandler([this](const MessageRequest &request) {
@@ -36,3 +39,33 @@ MemoryLine::MemoryLine(bool open)
 }
 
 MemoryLine::~MemoryLine() = default;
+
+QByteArrayList Pieces(const QByteArray &bytes, Feed how, quint32 seed, int largest)
+{
+    QByteArrayList pieces;
+    QRandomGenerator random(seed);
+    for (qsizetype at = 0; at < bytes.size();) {
+        qsizetype n = bytes.size();
+        if (how == Feed::ByteByByte)
+            n = 1;
+        else if (how == Feed::RandomPieces)
+            n = random.bounded(1, largest + 1);
+        else if (how == Feed::Gaps)
+            n = bytes.size() / 3 + 1;
+        pieces << bytes.mid(at, n);
+        at += n;
+    }
+    return pieces;
+}
+
+void FeedLine(MemorySerialBackend *line, const QByteArray &bytes, Feed how, quint32 seed,
+              int largest)
+{
+    const QByteArrayList pieces = Pieces(bytes, how, seed, largest);
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        line->inject(pieces.at(i));
+        QCoreApplication::processEvents();
+        if (how == Feed::Gaps && i + 1 < pieces.size())
+            QTest::qWait(60);
+    }
+}
