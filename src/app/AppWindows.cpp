@@ -4,6 +4,7 @@
 #include "connect/ui/Form19.h"
 #include "connect/ui/frmVX8.h"
 #include "connect/ui/frmZ40MOD.h"
+#include "core/SerialLink.h"
 #include "core/serial/Ports.h"
 #include "core/ui/Form10.h"
 #include "core/ui/MainWindow.h"
@@ -88,8 +89,6 @@ void OpenMonitor(MainWindow *main)
     dock->raise();
 }
 
-
-
 AlarmFrames::SmsSendMode SendModeOf(MainWindow::SmsMode mode)
 {
     switch (mode) {
@@ -114,13 +113,34 @@ void ShowConnectDialog()
     Windows::showModal(Windows::get(QLatin1String(frmZ40MOD::WindowName)));
 }
 
-// A module window's texts for the status bar go to the main window's panels.
+// "串口：COM1--9600,n,8,1" of a module window other than leaving whose port is open; empty when
+// there is none.
+QString OtherPortInUse(const QWidget *leaving)
+{
+    SerialLink *link = nullptr;
+    if (auto *alarm = Windows::findTyped<frmZ41COM>(); alarm && alarm != leaving)
+        link = &alarm->exchange().link();
+    if (auto *data = Windows::findTyped<frmZ42COM>(); data && data != leaving && !link)
+        link = &data->exchange().link();
+    if (!link || !link->isOpen())
+        return {};
+    return QStringLiteral("串口：COM%1--%2").arg(link->portNumber()).arg(link->settings());
+}
+
+// A module window's texts for the status bar go to the main window's panels. A window that
+// lets its port go leaves the port of another module window standing, not "未使用".
 template <class W> void ShowStatusOnMain(W *window)
 {
-    QObject::connect(window, &W::statusTextChanged, window, [](int panel, const QString &text) {
-        if (MainWindow *main = Main())
-            main->setStatusPanel(panel, text);
-    });
+    QObject::connect(window, &W::statusTextChanged, window,
+                     [window](int panel, const QString &text) {
+                         MainWindow *main = Main();
+                         if (!main)
+                             return;
+                         const QString other = panel == 1 && text == QStringLiteral("串口：未使用")
+                                                   ? OtherPortInUse(window)
+                                                   : QString();
+                         main->setStatusPanel(panel, other.isEmpty() ? text : other);
+                     });
 }
 
 } // namespace

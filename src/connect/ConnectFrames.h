@@ -15,12 +15,12 @@ struct ReplyLength {
 // 0xFD answering the connect query carries the three bytes of the module information; a 0xFD
 // sent on its own carries one (NoticeAloneBytes).
 constexpr std::array<ReplyLength, 6> ReplyLengths{{
-    {0xFD, 3}, // notice
-    {0xF8, 2}, // work form
-    {0xF9, 2}, // transfer mode
+    {0xFD, 3},  // notice
+    {0xF8, 2},  // work form
+    {0xF9, 2},  // transfer mode
     {0xEC, 12}, // software version
-    {0xD6, 2}, // not used
-    {0xD1, 2}, // network mode
+    {0xD6, 2},  // not used
+    {0xD1, 2},  // network mode
 }};
 constexpr int NoticeAloneBytes = 1;
 

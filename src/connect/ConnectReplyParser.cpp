@@ -92,8 +92,8 @@ void ConnectReplyParser::onCode(quint8 code)
     static constexpr struct {
         quint8 code;
         qint16 step;
-    } Steps[] = {{0xFD, Notice},      {0xF8, WorkForm}, {0xF9, TransferMode},
-                 {0xEC, Version},     {0xD6, SkipD6},   {0xD1, NetMode}};
+    } Steps[] = {{0xFD, Notice},  {0xF8, WorkForm}, {0xF9, TransferMode},
+                 {0xEC, Version}, {0xD6, SkipD6},   {0xD1, NetMode}};
     if (code == 0xFD && !(m_answersQuery && m_answersQuery())) {
         next(ShortNotice, ConnectFrames::NoticeAloneBytes);
         return;

@@ -19,7 +19,8 @@ QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const titles[] = {"毫秒", "时间", "串口", "方向", "内容", "字段", "校验", "字节"};
+    static const char *const titles[] = {"毫秒", "时间", "串口", "方向",
+                                         "内容", "字段", "校验", "字节"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
 }
 

@@ -56,7 +56,7 @@ struct Run {
 Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 seed = 1)
 {
     MemoryLine mem(true);
-        MemorySerialBackend *line = mem.backend;
+    MemorySerialBackend *line = mem.backend;
     AlarmReplyParser parser(*mem);
     mem->bindReceiver(&parser, [&parser] { parser.parse(); });
     prepare(parser, conditions);

@@ -130,8 +130,8 @@ class TestConnect : public QObject
     static QString routineState(ConnectRoutine &r, const QString &result)
     {
         QStringList on;
-        for (auto [n, t] : {std::pair{5, &r.Timer5}, std::pair{9, &r.Timer9},
-                            std::pair{11, &r.Timer11}})
+        for (auto [n, t] :
+             {std::pair{5, &r.Timer5}, std::pair{9, &r.Timer9}, std::pair{11, &r.Timer11}})
             if (t->isActive())
                 on << QString::number(n);
         const ModuleIdentity &id = r.identity();
@@ -139,8 +139,8 @@ class TestConnect : public QObject
         QStringList state =
             QString("info=%1 work=%2 tm=%3 net=%4 ver=%5 step=%6 timers=%7 dtr=%8 waiting=%9")
                 .arg(QString(id.moduleInfo.toHex()), QString::number(id.workForm, 16),
-                     QString::number(id.transferMode, 16), QString::number(id.netMode),
-                     id.version, QString::number(r.parser().step()), on.join('/'),
+                     QString::number(id.transferMode, 16), QString::number(id.netMode), id.version,
+                     QString::number(r.parser().step()), on.join('/'),
                      QString::number(static_cast<MemorySerialBackend *>(link.backend())->dtr()),
                      QString("%1/%2").arg(link.bytesWaiting()).arg(link.threshold()))
                 .split(' ') +
@@ -257,13 +257,12 @@ private Q_SLOTS:
         // the windows asked for | the message | the controls of the starting window | port open
         QTest::addColumn<QString>("after");
         const QByteArray module = hex(P "FD 01 02 80" P "F8 03 01" P "F9 03 00" P
-                                      "EC 56 34 2E 30 2D 47 53 4D 32 30 30 38");
-        QTest::newRow("dialog, SMS module") << false << module + hex(P "D1 03 02")
-                                            << "frmZ41COM||-|1";
+                                        "EC 56 34 2E 30 2D 47 53 4D 32 30 30 38");
+        QTest::newRow("dialog, SMS module")
+            << false << module + hex(P "D1 03 02") << "frmZ41COM||-|1";
         QTest::newRow("dialog, GPRS module")
             << false << module + hex(P "D1 03 01") << "|您的模块与测试软件不一样，请与厂家联系|-|0";
-        QTest::newRow("VX8, data module") << true << module + hex(P "D1 03 02")
-                                          << "||1100111|1";
+        QTest::newRow("VX8, data module") << true << module + hex(P "D1 03 02") << "||1100111|1";
         QTest::newRow("VX8, GPRS module") << true << module + hex(P "D1 03 01")
                                           << "|您的模块与测试软件不一样，请与厂家联系|0011110|0";
     }
@@ -279,8 +278,8 @@ private Q_SLOTS:
         backend->inject(bytes);
         QCoreApplication::processEvents();
         QStringList shown = messages.texts();
-        shown.removeAll(QStringLiteral(
-            "请确认您的模块信号指示灯已经不在闪烁，否则模块和计算机通信不正常。"));
+        shown.removeAll(
+            QStringLiteral("请确认您的模块信号指示灯已经不在闪烁，否则模块和计算机通信不正常。"));
         const bool loaded = Windows::find(w->objectName()) == w;
         SerialLink *open = m_handed ? m_handed : link;
         QTEST(m_opened.join(',') + '|' + shown.join(',') + '|' +
@@ -582,8 +581,10 @@ private Q_SLOTS:
         QTimer::singleShot(0, w, [&] {
             QTest::keyClick(w, Qt::Key_Escape);
             w->onTimer2();
-            seen << QString("%1%2%3").arg(w->isVisible()).arg(mem->isOpen()).arg(
-                        w->Timer2.isActive());
+            seen << QString("%1%2%3")
+                        .arg(w->isVisible())
+                        .arg(mem->isOpen())
+                        .arg(w->Timer2.isActive());
             for (int tick = 1; tick <= 50; ++tick) {
                 w->onTimer1();
                 if (tick <= 2 || tick >= 49)

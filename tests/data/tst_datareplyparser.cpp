@@ -22,7 +22,7 @@ struct Run {
 Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 seed)
 {
     MemoryLine mem(true);
-        MemorySerialBackend *line = mem.backend;
+    MemorySerialBackend *line = mem.backend;
     DataReplyParser parser(*mem);
     mem->bindReceiver(&parser, [&parser] { parser.parse(); });
     using Request = DataReplyParser::Request;

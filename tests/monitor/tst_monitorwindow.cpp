@@ -82,8 +82,8 @@ private Q_SLOTS:
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = csv.readAll().split('\n');
         QCOMPARE(lines.at(0), QByteArray("\xEF\xBB\xBF毫秒,时间,串口,方向,内容,字段,校验,字节"));
-        QVERIFY(
-            lines.at(1).endsWith(",COM1,接收,F8 work-form,01 active,,1A 2A 3A 4A 5A 6A 7A 8A F8 00 01"));
+        QVERIFY(lines.at(1).endsWith(
+            ",COM1,接收,F8 work-form,01 active,,1A 2A 3A 4A 5A 6A 7A 8A F8 00 01"));
         QCOMPARE(lines.size(), 3);
     }
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The alarm window as the alarm tests set it up: loaded on a link of its own over a fresh memory
-// line, its opening timers stopped and every message box recorded. Header-only because it uses widgets, and the
-// support library is also linked by widget-free tests.
+// line, its opening timers stopped and every message box recorded. Header-only because it uses
+// widgets, and the support library is also linked by widget-free tests.
 //
 //   class tst_X : public QObject, private AlarmWindowKit
 //   ...
@@ -141,9 +141,8 @@ protected:
         link->setBackend(backend);
         link->open();
         window = new frmZ41COM(link, identity);
-        QObject::connect(window, &frmZ41COM::connectWanted, window, [] {
-            Windows::showModal(Windows::get(QStringLiteral("frmZ40MOD")));
-        });
+        QObject::connect(window, &frmZ41COM::connectWanted, window,
+                         [] { Windows::showModal(Windows::get(QStringLiteral("frmZ40MOD"))); });
         window->load();
         window->Timer5.stop();
         window->Timer6.stop();

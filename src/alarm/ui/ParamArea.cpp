@@ -1,9 +1,9 @@
 #include "alarm/ui/ParamArea.h"
 
 #include "alarm/AlarmChecks.h"
+#include "alarm/AlarmExchange.h"
 #include "alarm/AlarmFrames.h"
 #include "alarm/ui/AlarmFeatures.h"
-#include "alarm/AlarmExchange.h"
 #include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
 #include "core/SerialLink.h"

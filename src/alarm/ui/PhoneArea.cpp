@@ -1,8 +1,8 @@
 #include "alarm/ui/PhoneArea.h"
 
+#include "alarm/AlarmExchange.h"
 #include "alarm/AlarmFrames.h"
 #include "alarm/ui/AlarmFeatures.h"
-#include "alarm/AlarmExchange.h"
 #include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
 #include "core/ui/HexTextFilter.h"

@@ -1,10 +1,10 @@
 #include "alarm/ui/RelayArea.h"
 
 #include "alarm/AlarmChecks.h"
+#include "alarm/AlarmExchange.h"
 #include "alarm/AlarmFrames.h"
 #include "alarm/AlarmRecords.h"
 #include "alarm/ui/AlarmFeatures.h"
-#include "alarm/AlarmExchange.h"
 #include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
 

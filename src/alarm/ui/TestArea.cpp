@@ -25,8 +25,7 @@ constexpr int MessageQuietMs = 200;
 } // namespace
 
 TestArea::TestArea(QWidget *page, AlarmPageHost &host, QTimer *messageTimer)
-    : QObject(page), m_host(&host), m_exchange(&host.exchange()),
-      m_messageTimer(messageTimer)
+    : QObject(page), m_host(&host), m_exchange(&host.exchange()), m_messageTimer(messageTimer)
 {
     setObjectName(QStringLiteral("TestArea"));
     for (int i = 0; i < 4; ++i) {

@@ -260,7 +260,8 @@ void frmZ41COM::load()
     lineEdit(QStringLiteral("Text7"))
         ->setText(QString::number(-scrollBar(QStringLiteral("VS3"))->value()));
 
-    setStatusText(1, QStringLiteral("串口：COM%1--%2").arg(m_link->portNumber()).arg(m_link->settings()));
+    setStatusText(
+        1, QStringLiteral("串口：COM%1--%2").arg(m_link->portNumber()).arg(m_link->settings()));
     m_link->setDtr(false);
     openDatabase();
 
@@ -664,6 +665,25 @@ void frmZ41COM::showReply(const AlarmReplyValue &reply)
     }
 }
 
+// 1 = password for sending only, 2 = for receiving only, 3 = both: the meaning the write side
+// sends.
+void frmZ41COM::showPasswordMode(quint8 value)
+{
+    if (value == 0) {
+        m_params->Label10->setText(QStringLiteral("无密码"));
+        m_other->Option2->setChecked(true);
+        m_other->Check3->setChecked(false);
+        m_other->Check4->setChecked(false);
+        return;
+    }
+    m_params->Label10->setText(QStringLiteral("有密码"));
+    m_other->Option1->setChecked(true);
+    if (value <= 3) {
+        m_other->Check4->setChecked((value & 1) != 0);
+        m_other->Check3->setChecked((value & 2) != 0);
+    }
+}
+
 // The parameter information and the controls that show a read parameter.
 void frmZ41COM::showParameter(const AlarmReplyValue &reply)
 {
@@ -692,21 +712,7 @@ void frmZ41COM::showParameter(const AlarmReplyValue &reply)
         p.Label6->setText(r->number);
         m_other->Text2->setText(r->number);
     } else if (const auto *r = std::get_if<R::PasswordMode>(&reply)) {
-        // 1 = password for sending only, 2 = for receiving only, 3 = both: the meaning the
-        // write side sends.
-        if (r->value == 0) {
-            p.Label10->setText(QStringLiteral("无密码"));
-            m_other->Option2->setChecked(true);
-            m_other->Check3->setChecked(false);
-            m_other->Check4->setChecked(false);
-        } else {
-            p.Label10->setText(QStringLiteral("有密码"));
-            m_other->Option1->setChecked(true);
-            if (r->value <= 3) {
-                m_other->Check4->setChecked((r->value & 1) != 0);
-                m_other->Check3->setChecked((r->value & 2) != 0);
-            }
-        }
+        showPasswordMode(r->value);
     } else if (const auto *r = std::get_if<R::SmsPassword>(&reply)) {
         p.Label5->setText(HexFields({r->bytes[0], r->bytes[1], r->bytes[2], r->bytes[3]}));
     } else if (const auto *r = std::get_if<R::Version>(&reply)) {

@@ -156,6 +156,7 @@ private:
     void placeWindow();
     void sequenceFinished(AlarmExchange::Sequence sequence);
     void showParameter(const AlarmReplyValue &reply);
+    void showPasswordMode(quint8 value);
 
     std::unique_ptr<Ui::frmZ41COM> m_ui;
     std::unique_ptr<Ui::frmZ41COM_params> m_params;

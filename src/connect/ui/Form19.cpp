@@ -19,7 +19,6 @@ Form19::Form19(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::Form1
     Timer2.setObjectName(QStringLiteral("Timer2"));
     Timer2.setInterval(200);
     connect(&Timer2, &QTimer::timeout, this, &Form19::onTimer2);
-
 }
 
 Form19::~Form19() = default;

@@ -117,8 +117,8 @@ void frmVX8::identified()
 
 void frmVX8::setConnectControlsEnabled(bool enabled)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{ui->Command1_0, ui->Command1_1, ui->Combo1,
-                                                       ui->Combo2})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{ui->Command1_0, ui->Command1_1, ui->Combo1, ui->Combo2})
         w->setEnabled(enabled);
 }
 

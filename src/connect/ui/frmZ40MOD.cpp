@@ -120,8 +120,9 @@ void frmZ40MOD::connectFinished(ConnectRoutine::Result result)
         return;
     case Result::GaveUp:
         // The port and baud rate stay as they are: the module did answer.
-        for (QWidget *w : {static_cast<QWidget *>(ui->Command1_0), static_cast<QWidget *>(ui->Command1_1),
-                           static_cast<QWidget *>(ui->Command1_2)})
+        for (QWidget *w :
+             {static_cast<QWidget *>(ui->Command1_0), static_cast<QWidget *>(ui->Command1_1),
+              static_cast<QWidget *>(ui->Command1_2)})
             w->setEnabled(true);
         return;
     case Result::DeviceLost:
@@ -171,7 +172,9 @@ ModeFrame frmZ40MOD::runModeSwitch(int operation, const ModeOptions &options)
 {
     ModeSwitchHooks hooks;
     hooks.disableSetButton = [this] { ui->Command1_2->setEnabled(false); };
-    hooks.showRestartWindow = [this] { ShowRestartWindow(m_link, m_switched.pendingRestartMessage); };
+    hooks.showRestartWindow = [this] {
+        ShowRestartWindow(m_link, m_switched.pendingRestartMessage);
+    };
     m_switched.moduleInfo = m_routine->identity().moduleInfo;
     return RunModeSwitch(*m_link, m_switched, operation, options, hooks);
 }

@@ -145,7 +145,8 @@ void frmZ42COM::open()
     if (m_identity.modeChoiceFlags[0])
         setWindowTitle(QStringLiteral("VX8K--身份地址设置"));
     // The status bar hears of it once the window is shown (see showEvent).
-    m_portText = QStringLiteral("串口：COM%1--%2").arg(m_link->portNumber()).arg(m_link->settings());
+    m_portText =
+        QStringLiteral("串口：COM%1--%2").arg(m_link->portNumber()).arg(m_link->settings());
     for (int i = 0; i < 16; ++i)
         findChild<QLabel *>(QStringLiteral("Label3_%1").arg(i))
             ->setText(QLatin1String(Placeholders[i]));

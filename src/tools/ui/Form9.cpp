@@ -173,8 +173,7 @@ void Form9::convert()
     auto digit = [&station](int position) {
         return int(HexDigitValue(quint8(station.at(position - 1).unicode())));
     };
-    const int s =
-        m_variantK ? 256 * digit(2) + 16 * digit(4) + digit(5) : 16 * digit(4) + digit(5);
+    const int s = m_variantK ? 256 * digit(2) + 16 * digit(4) + digit(5) : 16 * digit(4) + digit(5);
     int a = n * s;
 
     // Every address of the block must fit the encoding: nothing is wrapped or cut.
