@@ -148,6 +148,33 @@ private Q_SLOTS:
         QCOMPARE(exchange.parser().frameMachine(), false);
     }
 
+    // A new request while a message is still arriving: the message is kept whole, and the
+    // new request's answers are read once its frame has left.
+    void requestKeepsAMessageArriving()
+    {
+        MemoryLine mem(true);
+        MemorySerialBackend *line = mem.backend;
+        AlarmExchange exchange(*mem);
+        exchange.parser().setModuleForm(0, 1); // passive, format transmission
+        exchange.startTestRequest(1, hex("24 1234 52 0D"));
+        exchange.TestWait.start(0);
+        QTRY_VERIFY(!exchange.testRequestPending());
+        line->inject(hex("21 12 34 00 05 41"));
+        QCoreApplication::processEvents();
+        exchange.startTestRequest(2, hex("24 1234 53 0D"));
+        line->inject(hex("42"));
+        QCoreApplication::processEvents();
+        QCOMPARE(exchange.parser().messageText(), QStringLiteral("21:12:34:00:05:41:42:"));
+        QCOMPARE(exchange.parser().takeMessage(), QStringLiteral("21:12:34:00:05:41:42:"));
+        exchange.TestWait.start(0);
+        QTRY_VERIFY(!exchange.testRequestPending());
+        QSignalSpy replies(&exchange, &AlarmExchange::replied);
+        line->inject(hex("21 12 34 00 02 00"));
+        QTRY_VERIFY(!replies.isEmpty());
+        QCOMPARE(describe(replies.last().at(0).value<AlarmReplyValue>()),
+                 QStringLiteral("test line 21:12:34:00:02:00: 正在发送"));
+    }
+
     // Records and the phone table land in the settings under the channel that was asked.
     void gathersRecords()
     {
