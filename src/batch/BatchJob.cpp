@@ -1,6 +1,6 @@
 #include "batch/BatchJob.h"
 
-#include "core/serial/QtSerialBackend.h"
+#include "serial/QtSerialBackend.h"
 
 QString CommandName(BatchJob::Command command)
 {

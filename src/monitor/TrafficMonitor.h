@@ -5,7 +5,7 @@
 // connection and to the trace file. A link is listened to only while one of them wants rows, so
 // a link nobody watches pays nothing.
 
-#include "core/TrafficLogWriter.h"
+#include "monitor/TrafficLogWriter.h"
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficNamer.h"
 

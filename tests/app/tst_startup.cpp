@@ -1,8 +1,8 @@
 // The program's command line; the built program as a user starts and ends it: a bad --trace
 // path is refused like the other bad options, and SIGTERM, SIGINT or SIGHUP end it cleanly,
 // releasing the port's lock file.
-#include "core/CommandLine.h"
-#include "core/serial/PortLock.h"
+#include "app/CommandLine.h"
+#include "serial/PortLock.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"
 

@@ -12,8 +12,8 @@
 #include "connect/ui/frmZ40MOD.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
-#include "core/serial/Ports.h"
-#include "core/ui/WindowRegistry.h"
+#include "serial/Ports.h"
+#include "shell/WindowRegistry.h"
 #include "support/AlarmTestKit.h"
 #include "support/TestSupport.h"
 

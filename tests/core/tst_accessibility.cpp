@@ -2,9 +2,9 @@
 // and no two inputs of one page share one; the launcher opens the connect dialog without a mouse.
 #include "alarm/ui/frmZ41COM.h"
 #include "app/AppWindows.h"
-#include "core/ui/AccessibleNames.h"
-#include "core/ui/MainWindow.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/AccessibleNames.h"
+#include "shell/MainWindow.h"
+#include "shell/WindowRegistry.h"
 #include "support/AppKit.h"
 #include "support/TestSupport.h"
 

@@ -4,8 +4,8 @@
 
 #include "connect/ui/frmVX8.h"
 #include "core/SerialLink.h"
-#include "core/ui/Form10.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/Form10.h"
+#include "shell/WindowRegistry.h"
 #include "data/ui/frmZ42COM.h"
 #include "sim/SimAttach.h"
 #include "sim/Vx8ModuleSim.h"

@@ -5,7 +5,7 @@
 
 #include "alarm/AlarmExchange.h"
 #include "core/SerialLink.h"
-#include "core/serial/QtSerialBackend.h"
+#include "serial/QtSerialBackend.h"
 #include "monitor/TrafficMonitor.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"

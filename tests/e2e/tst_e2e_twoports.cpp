@@ -9,7 +9,7 @@
 #include "connect/ui/frmVX8.h"
 #include "connect/ui/frmZ40MOD.h"
 #include "core/SerialLink.h"
-#include "core/ui/MainWindow.h"
+#include "shell/MainWindow.h"
 #include "data/ui/frmZ42COM.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"

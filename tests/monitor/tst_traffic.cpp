@@ -3,7 +3,7 @@
 // checksum, the connect), the bounded list with its pause, and the log writer's rotation and
 // its bound.
 
-#include "core/TrafficLogWriter.h"
+#include "monitor/TrafficLogWriter.h"
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficNamer.h"
 #include "support/AlarmTestKit.h"

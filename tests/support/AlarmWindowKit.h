@@ -12,7 +12,7 @@
 #include "alarm/ui/AlarmFeatures.h"
 #include "alarm/ui/frmZ41COM.h"
 #include "core/SerialLink.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/WindowRegistry.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>

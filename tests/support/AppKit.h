@@ -6,8 +6,8 @@
 
 #include "app/AppWindows.h"
 #include "core/MemorySerialBackend.h"
-#include "core/serial/Ports.h"
-#include "core/ui/WindowRegistry.h"
+#include "serial/Ports.h"
+#include "shell/WindowRegistry.h"
 #include "monitor/TrafficMonitor.h"
 
 #include <QCoreApplication>

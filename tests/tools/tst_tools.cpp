@@ -1,7 +1,7 @@
 // The tools: the address calculator Form9 (the block of addresses of one station in three
 // encodings, the station-number box's key handling, the refusals) and the Unicode converter
 // Form18.
-#include "core/ui/WindowRegistry.h"
+#include "shell/WindowRegistry.h"
 #include "support/TestSupport.h"
 #include "tools/ui/Form18.h"
 #include "tools/ui/Form9.h"

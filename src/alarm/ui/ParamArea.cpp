@@ -7,7 +7,7 @@
 #include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
 #include "core/SerialLink.h"
-#include "core/ui/HexTextFilter.h"
+#include "shell/HexTextFilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "alarm/ui/AlarmFeatures.h"
 #include "alarm/ui/AlarmPageHost.h"
 #include "core/Dialogs.h"
-#include "core/ui/HexTextFilter.h"
+#include "shell/HexTextFilter.h"
 
 #include <QLineEdit>
 #include <QPushButton>

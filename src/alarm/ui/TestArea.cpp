@@ -5,7 +5,7 @@
 #include "alarm/ui/AlarmPageHost.h"
 #include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
-#include "core/ui/HexTextFilter.h"
+#include "shell/HexTextFilter.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -12,8 +12,8 @@
 #include "core/Dialogs.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
-#include "core/ui/HexTextFilter.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/HexTextFilter.h"
+#include "shell/WindowRegistry.h"
 
 #include "ui_frmZ41COM.h"
 #include "ui_frmZ41COM_inputs.h"

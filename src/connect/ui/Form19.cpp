@@ -1,7 +1,7 @@
 #include "connect/ui/Form19.h"
 
 #include "core/SerialLink.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/WindowRegistry.h"
 #include "ui_Form19.h"
 
 #include <QCloseEvent>

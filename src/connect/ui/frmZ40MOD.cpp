@@ -6,8 +6,8 @@
 #include "core/Dialogs.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
-#include "core/serial/Ports.h"
-#include "core/ui/WindowRegistry.h"
+#include "serial/Ports.h"
+#include "shell/WindowRegistry.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
 #include "core/SerialLink.h"
-#include "core/ui/HexTextFilter.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/HexTextFilter.h"
+#include "shell/WindowRegistry.h"
 #include "data/DataFrames.h"
 #include "ui_frmZ42COM.h"
 

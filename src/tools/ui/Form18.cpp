@@ -1,7 +1,7 @@
 #include "tools/ui/Form18.h"
 
 #include "core/ByteRoutines.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/WindowRegistry.h"
 #include "ui_Form18.h"
 
 #include <QCoreApplication>

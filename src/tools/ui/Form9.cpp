@@ -2,7 +2,7 @@
 
 #include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/WindowRegistry.h"
 #include "ui_Form9.h"
 
 #include <QKeyEvent>

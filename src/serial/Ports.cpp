@@ -1,6 +1,6 @@
-#include "core/serial/Ports.h"
+#include "serial/Ports.h"
 
-#include "core/serial/RoutingBackend.h"
+#include "serial/RoutingBackend.h"
 
 Ports::Ports(QObject *parent) : QObject(parent) {}
 

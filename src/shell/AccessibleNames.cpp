@@ -1,4 +1,4 @@
-#include "core/ui/AccessibleNames.h"
+#include "shell/AccessibleNames.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,6 +1,6 @@
-#include "core/serial/PortMap.h"
+#include "serial/PortMap.h"
 
-#include "core/serial/RoutingBackend.h"
+#include "serial/RoutingBackend.h"
 
 #include <QRegularExpression>
 #include <QSerialPortInfo>

@@ -1,4 +1,4 @@
-#include "core/ui/StringTable.h"
+#include "shell/StringTable.h"
 
 QString ResourceString(int id)
 {

@@ -1,6 +1,6 @@
-#include "core/serial/QtSerialBackend.h"
+#include "serial/QtSerialBackend.h"
 
-#include "core/serial/PortLock.h"
+#include "serial/PortLock.h"
 
 #include <QFileInfo>
 #include <QSerialPort>

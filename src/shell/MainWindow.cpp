@@ -1,9 +1,9 @@
-#include "core/ui/MainWindow.h"
+#include "shell/MainWindow.h"
 
-#include "core/ui/StringTable.h"
-#include "core/ui/Twips.h"
-#include "core/ui/WindowRegistry.h"
-#include "core/ui/frmMain.h"
+#include "shell/StringTable.h"
+#include "shell/Twips.h"
+#include "shell/WindowRegistry.h"
+#include "shell/frmMain.h"
 
 #include <QAction>
 #include <QCloseEvent>

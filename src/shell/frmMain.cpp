@@ -1,8 +1,8 @@
-#include "core/ui/frmMain.h"
+#include "shell/frmMain.h"
 
-#include "core/ui/LauncherArt.h"
-#include "core/ui/Twips.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/LauncherArt.h"
+#include "shell/Twips.h"
+#include "shell/WindowRegistry.h"
 #include "ui_frmMain.h"
 
 #include <QAccessible>

@@ -1,4 +1,4 @@
-#include "core/ui/WindowRegistry.h"
+#include "shell/WindowRegistry.h"
 
 #include <QHash>
 #include <QMdiArea>

@@ -1,4 +1,4 @@
-#include "core/serial/PortLock.h"
+#include "serial/PortLock.h"
 
 #include <QFile>
 #include <QFileInfo>

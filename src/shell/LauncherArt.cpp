@@ -1,4 +1,4 @@
-#include "core/ui/LauncherArt.h"
+#include "shell/LauncherArt.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "core/TrafficLogWriter.h"
+#include "monitor/TrafficLogWriter.h"
 
 #include <QDir>
 #include <QFile>

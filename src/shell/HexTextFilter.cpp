@@ -1,4 +1,4 @@
-#include "core/ui/HexTextFilter.h"
+#include "shell/HexTextFilter.h"
 
 #include "core/ByteRoutines.h"
 

@@ -1,7 +1,7 @@
-#include "core/ui/Form10.h"
+#include "shell/Form10.h"
 
 #include "core/Dialogs.h"
-#include "core/ui/WindowRegistry.h"
+#include "shell/WindowRegistry.h"
 #include "ui_Form10.h"
 
 Form10::Form10(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form10>())

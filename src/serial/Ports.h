@@ -5,7 +5,7 @@
 // hears of each new one.
 
 #include "core/SerialLink.h"
-#include "core/serial/PortMap.h"
+#include "serial/PortMap.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "core/serial/RoutingBackend.h"
+#include "serial/RoutingBackend.h"
 
 RoutingBackend::RoutingBackend(QObject *parent)
     : SerialBackend(parent), m_device(new QtSerialBackend(this)),

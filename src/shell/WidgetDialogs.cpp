@@ -1,4 +1,4 @@
-#include "core/ui/WidgetDialogs.h"
+#include "shell/WidgetDialogs.h"
 
 #include "core/Dialogs.h"
 

@@ -3,7 +3,7 @@
 // "virtual:vx8" through an in-memory line served by a built-in virtual module (the --demo mode).
 
 #include "core/MemorySerialBackend.h"
-#include "core/serial/QtSerialBackend.h"
+#include "serial/QtSerialBackend.h"
 
 class RoutingBackend : public SerialBackend
 {
