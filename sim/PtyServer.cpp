@@ -7,11 +7,14 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <cstdlib>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 namespace {
 // What the server holds for a client that does not read; older bytes are dropped beyond it.
@@ -32,6 +35,30 @@ bool PtyServer::fail(QString *error, const QString &what)
     close();
     return false;
 }
+
+void PtyServer::serve(Vx8ModuleSim *sim)
+{
+    connect(this, &PtyServer::received, sim, &Vx8ModuleSim::feed);
+    connect(sim, &Vx8ModuleSim::reply, this, &PtyServer::send);
+}
+
+void PtyServer::serve(AlarmModuleSim *sim)
+{
+    connect(this, &PtyServer::received, sim, &AlarmModuleSim::feed);
+    connect(sim, &AlarmModuleSim::reply, this, &PtyServer::send);
+}
+
+void PtyServer::send(const QByteArray &bytes)
+{
+    if (m_master < 0)
+        return;
+    m_pending += bytes;
+    if (m_pending.size() > MaxPending)
+        m_pending.remove(0, m_pending.size() - MaxPending);
+    flush();
+}
+
+#ifdef Q_OS_UNIX
 
 bool PtyServer::open(QString *error)
 {
@@ -88,18 +115,6 @@ void PtyServer::close()
     m_pending.clear();
 }
 
-void PtyServer::serve(Vx8ModuleSim *sim)
-{
-    connect(this, &PtyServer::received, sim, &Vx8ModuleSim::feed);
-    connect(sim, &Vx8ModuleSim::reply, this, &PtyServer::send);
-}
-
-void PtyServer::serve(AlarmModuleSim *sim)
-{
-    connect(this, &PtyServer::received, sim, &AlarmModuleSim::feed);
-    connect(sim, &AlarmModuleSim::reply, this, &PtyServer::send);
-}
-
 void PtyServer::onReadable()
 {
     char buffer[4096];
@@ -126,16 +141,6 @@ void PtyServer::onReadable()
     }
 }
 
-void PtyServer::send(const QByteArray &bytes)
-{
-    if (m_master < 0)
-        return;
-    m_pending += bytes;
-    if (m_pending.size() > MaxPending)
-        m_pending.remove(0, m_pending.size() - MaxPending);
-    flush();
-}
-
 void PtyServer::flush()
 {
     while (!m_pending.isEmpty()) {
@@ -153,3 +158,33 @@ void PtyServer::flush()
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(!m_pending.isEmpty());
 }
+
+#else // Windows
+
+// Windows has no pseudo-terminals. A virtual module reached through a serial port there needs a
+// pair of virtual COM ports joined to each other (a null-modem emulator), which this server does
+// not drive; the program's built-in virtual modules (--demo) need neither.
+bool PtyServer::open(QString *error)
+{
+    close();
+    if (error)
+        *error = QStringLiteral(
+            "Windows has no pseudo-terminals. To serve a virtual module there, a pair of virtual "
+            "COM ports joined to each other (a null-modem emulator) is needed, and corvane-sim "
+            "cannot serve on one yet. The built-in virtual modules need neither: corvane --demo");
+    return false;
+}
+
+void PtyServer::close()
+{
+    m_pending.clear();
+}
+
+void PtyServer::onReadable() {}
+
+void PtyServer::flush()
+{
+    m_pending.clear();
+}
+
+#endif

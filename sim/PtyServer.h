@@ -11,6 +11,8 @@
 // replaces them, which is fine. Bytes sent while no client listens wait in the terminal's input
 // queue and reach the next client; the module sends only in answer to requests, so that happens
 // only to an answer still delayed when the client closed.
+//
+// Windows has no pseudo-terminals: there open() fails and says what would be needed instead.
 
 #include <QByteArray>
 #include <QObject>

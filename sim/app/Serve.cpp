@@ -1,26 +1,11 @@
 #include "Serve.h"
 
+#include "app/TerminationSignals.h"
 #include "sim/PtyServer.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-int SignalPipe[2] = {-1, -1};
-
-void OnSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(SignalPipe[1], &byte, 1);
-}
-
-} // namespace
 
 int ServeOnPty(QCoreApplication &app, const std::function<void(PtyServer &)> &attach)
 {
@@ -32,21 +17,11 @@ int ServeOnPty(QCoreApplication &app, const std::function<void(PtyServer &)> &at
     }
     attach(server);
 
-    // SIGINT / SIGTERM end the event loop through a pipe, so the handler does nothing unsafe.
-    if (::pipe(SignalPipe) != 0) {
-        std::perror("corvane-sim: pipe");
+    // Told to end (SIGINT, SIGTERM; Ctrl+C): leave the event loop and close the terminal.
+    if (!OnTerminationRequest([&app](int) { app.quit(); })) {
+        std::fprintf(stderr, "corvane-sim: cannot catch termination signals\n");
         return 1;
     }
-    fcntl(SignalPipe[0], F_SETFD, FD_CLOEXEC);
-    fcntl(SignalPipe[1], F_SETFD, FD_CLOEXEC);
-    QSocketNotifier signalNotifier(SignalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action {
-    };
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 
     std::printf("corvane-sim: serving %s\n", qPrintable(server.slavePath()));
     std::fflush(stdout);

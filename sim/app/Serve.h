@@ -1,6 +1,7 @@
 #pragma once
 // What both modules of corvane-sim share: a new pseudo-terminal, the module attached to it, the
-// line "corvane-sim: serving <path>", and the event loop until SIGINT or SIGTERM.
+// line "corvane-sim: serving <path>", and the event loop until the program is told to end
+// (SIGINT, SIGTERM or SIGHUP).
 
 #include <functional>
 

@@ -309,8 +309,9 @@ QByteArray SmsContent(SmsSendMode mode, const QString &text, bool *ok)
                 bytes.append(char(c.unicode()));
                 continue;
             }
-            const QByteArray code = encoder.isValid() ? QByteArray(encoder.encode(QString(c)))
-                                                      : QString(c).toLocal8Bit();
+            // Without GBK there is no code for it: the local code page could give wrong bytes.
+            const QByteArray code =
+                encoder.isValid() ? QByteArray(encoder.encode(QString(c))) : QByteArray();
             if (code.size() != 1 && ok)
                 *ok = false;
             bytes.append(code.isEmpty() ? '?' : code.at(0));

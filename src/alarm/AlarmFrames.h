@@ -120,7 +120,8 @@ enum class SmsSendMode { Chinese, English, Hex };
 
 // Content bytes of Text21(1) in a send mode: UCS-2 big-endian, one ANSI byte per character, or
 // one byte per group of three characters ("12:AB:"). ok is false when an English-mode character
-// has no single-byte ANSI code (the bytes are then not usable).
+// has no single-byte ANSI code, or needs GBK while GBK is not available (the bytes are then not
+// usable).
 QByteArray SmsContent(SmsSendMode mode, const QString &text, bool *ok = nullptr);
 // Receiver number bytes r1..r6: the first digit's value, then characters 2-3 ... 10-11 packed.
 QByteArray SmsReceiverBytes(const QString &number);

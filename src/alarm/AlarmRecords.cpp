@@ -40,14 +40,22 @@ void putText(QByteArray &record, int headerOffset, int fieldOffset, quint8 heade
         record[fieldOffset + i] = bytes.at(i);
 }
 
+bool EnglishEncodable(const RecordText &text, bool gbkAvailable)
+{
+    return !text.english || AnsiEncodable(text.text, gbkAvailable);
+}
+
 } // namespace
 
-bool EncodeText(const RecordText &text, int fieldSize, quint8 *header, QByteArray *bytes)
+bool EncodeText(const RecordText &text, int fieldSize, quint8 *header, QByteArray *bytes,
+                bool gbkAvailable)
 {
     QByteArray encoded;
     quint8 head = 0;
     if (!text.text.isEmpty()) {
         if (text.english) {
+            if (!AnsiEncodable(text.text, gbkAvailable))
+                return false;
             encoded = ToAnsi(text.text);
             if (encoded.size() > fieldSize || encoded.size() > 0x7F)
                 return false;
@@ -100,13 +108,15 @@ QString TrimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
-EncodeResult EncodeDiRecord(const DiRecordValues &values, QByteArray *record)
+EncodeResult EncodeDiRecord(const DiRecordValues &values, QByteArray *record, bool gbkAvailable)
 {
+    if (!EnglishEncodable(values.low, gbkAvailable) || !EnglishEncodable(values.high, gbkAvailable))
+        return EncodeResult::NoGbk;
     quint8 lowHeader = 0, highHeader = 0;
     QByteArray lowBytes, highBytes;
-    if (!EncodeText(values.low, DiTextField, &lowHeader, &lowBytes))
+    if (!EncodeText(values.low, DiTextField, &lowHeader, &lowBytes, gbkAvailable))
         return EncodeResult::LowTextTooLong;
-    if (!EncodeText(values.high, DiTextField, &highHeader, &highBytes))
+    if (!EncodeText(values.high, DiTextField, &highHeader, &highBytes, gbkAvailable))
         return EncodeResult::HighTextTooLong;
     QByteArray bytes(187, '\0');
     put(bytes, 0, values.trigger);
@@ -121,13 +131,15 @@ EncodeResult EncodeDiRecord(const DiRecordValues &values, QByteArray *record)
     return EncodeResult::Ok;
 }
 
-EncodeResult EncodeDoRecord(const DoRecordValues &values, QByteArray *record)
+EncodeResult EncodeDoRecord(const DoRecordValues &values, QByteArray *record, bool gbkAvailable)
 {
+    if (!EnglishEncodable(values.low, gbkAvailable) || !EnglishEncodable(values.high, gbkAvailable))
+        return EncodeResult::NoGbk;
     quint8 lowHeader = 0, highHeader = 0;
     QByteArray lowBytes, highBytes;
-    if (!EncodeText(values.low, DoTextField, &lowHeader, &lowBytes))
+    if (!EncodeText(values.low, DoTextField, &lowHeader, &lowBytes, gbkAvailable))
         return EncodeResult::LowTextTooLong;
-    if (!EncodeText(values.high, DoTextField, &highHeader, &highBytes))
+    if (!EncodeText(values.high, DoTextField, &highHeader, &highBytes, gbkAvailable))
         return EncodeResult::HighTextTooLong;
     QByteArray bytes(129, '\0');
     put(bytes, 0, values.mode);

@@ -6,6 +6,8 @@
 // bytes are ANSI text (English); bit 7 clear: the field holds UTF-16 big-endian text (Chinese),
 // the flag being the byte count; 0 for an empty text.
 
+#include "core/ByteRoutines.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -21,8 +23,10 @@ struct RecordText {
     bool english = false;
 };
 
-// Header byte and field bytes of one text; false when the bytes do not fit the field.
-bool EncodeText(const RecordText &text, int fieldSize, quint8 *header, QByteArray *bytes);
+// Header byte and field bytes of one text; false when the bytes do not fit the field, or when
+// English text needs GBK and GBK is not available (see AnsiEncodable).
+bool EncodeText(const RecordText &text, int fieldSize, quint8 *header, QByteArray *bytes,
+                bool gbkAvailable = GbkAvailable());
 // The text of a field: with bit 7 of flag set, the first (flag & 0x7F) bytes as ANSI (at most
 // the field); otherwise the whole field as UTF-16 big-endian. Zero characters are dropped.
 QString DecodeText(quint8 flag, const QByteArray &field);
@@ -31,7 +35,8 @@ QString AnsiText(const QByteArray &bytes);
 // Removes leading and trailing spaces only (line breaks stay).
 QString TrimSpaces(const QString &text);
 
-enum class EncodeResult { Ok, LowTextTooLong, HighTextTooLong };
+// NoGbk: an English text outside ASCII while GBK is not available (tell GbkMissingText()).
+enum class EncodeResult { Ok, LowTextTooLong, HighTextTooLong, NoGbk };
 
 // Input alarm record, offsets 0..186.
 struct DiRecordValues {
@@ -56,10 +61,12 @@ struct DoRecordValues {
     quint8 hold = 0;       // 1 output hold
 };
 
-// 187 bytes into record; on a text that is too long record is left unchanged.
-EncodeResult EncodeDiRecord(const DiRecordValues &values, QByteArray *record);
-// 129 bytes into record; on a text that is too long record is left unchanged.
-EncodeResult EncodeDoRecord(const DoRecordValues &values, QByteArray *record);
+// 187 bytes into record; on a refused text record is left unchanged.
+EncodeResult EncodeDiRecord(const DiRecordValues &values, QByteArray *record,
+                            bool gbkAvailable = GbkAvailable());
+// 129 bytes into record; on a refused text record is left unchanged.
+EncodeResult EncodeDoRecord(const DoRecordValues &values, QByteArray *record,
+                            bool gbkAvailable = GbkAvailable());
 
 // Decoded fields; a field is empty when the record is too short to hold it.
 struct DiRecordFields {

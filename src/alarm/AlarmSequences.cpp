@@ -82,9 +82,9 @@ WriteTick PowerSavingTick(qint16 writeStep, const PowerSavingChoice &choice)
     return tick;
 }
 
-QByteArray VersionCodeFrame(const QString &answer)
+QByteArray VersionCodeFrame(const QString &answer, bool gbkAvailable)
 {
-    if (answer.size() != 6)
+    if (answer.size() != 6 || !AnsiEncodable(answer, gbkAvailable))
         return {};
     // Each character must go out as one byte: the module compares six character codes.
     if (ToAnsi(answer).size() != 6)

@@ -20,6 +20,8 @@
 //   2  D2 01 hi lo hi lo (idle, data delay in 400 ms)      -> 3
 //   3  end
 
+#include "core/ByteRoutines.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -56,8 +58,9 @@ WriteTick PowerSavingTick(qint16 writeStep, const PowerSavingChoice &choice);
 constexpr double MaxWakeDelayMs = 65535.0 * 400.0;
 
 // The frame of the code prompt: EC 01 and the six character codes, for an answer of exactly six
-// characters that each have a one-byte ANSI code; empty for any other answer.
-QByteArray VersionCodeFrame(const QString &answer);
+// characters that each have a one-byte ANSI code; empty for any other answer, and for an answer
+// outside ASCII when GBK is not available.
+QByteArray VersionCodeFrame(const QString &answer, bool gbkAvailable = GbkAvailable());
 
 // The number of a text box: the leading numeric value of its text ("12abc" 12, "-3.5" -3.5,
 // "abc" 0); leading blanks are skipped.

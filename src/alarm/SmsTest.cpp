@@ -59,7 +59,7 @@ QString DecodeContent(const QByteArray &bytes, int first, int last, SmsSendMode 
 } // namespace
 
 Request BuildRequest(Button button, const Form &form, const QString &address,
-                     const QString &content, const QString &receiver)
+                     const QString &content, const QString &receiver, bool gbkAvailable)
 {
     if (button == Reset)
         return {};
@@ -69,6 +69,8 @@ Request BuildRequest(Button button, const Form &form, const QString &address,
         if (content.size() < shortest)
             return {{}, WrongContent};
         if (form.mode == SmsSendMode::English) {
+            if (!AnsiEncodable(content, gbkAvailable))
+                return {{}, GbkMissingText()};
             const QChar wide = FirstWideCharacter(content);
             if (!wide.isNull())
                 return {{},

@@ -4,6 +4,7 @@
 // and the display of a received message once it has ended.
 
 #include "alarm/AlarmFrames.h"
+#include "core/ByteRoutines.h"
 
 #include <QByteArray>
 #include <QString>
@@ -32,9 +33,11 @@ struct Request {
 };
 
 // The frame of a button from the texts of the module address box ("12:34:"), the send box and
-// the receiver box; or the message that refuses them. "复位" gives neither.
+// the receiver box; or the message that refuses them. "复位" gives neither. English text outside
+// ASCII is refused when GBK is not available (gbkAvailable, see AnsiEncodable).
 Request BuildRequest(Button button, const Form &form, const QString &address,
-                     const QString &content, const QString &receiver);
+                     const QString &content, const QString &receiver,
+                     bool gbkAvailable = GbkAvailable());
 
 // Bytes the send box gives in a send mode (shown while it is typed).
 int ContentLength(AlarmFrames::SmsSendMode mode, const QString &text);

@@ -2,18 +2,19 @@
 // main window, and the optional connect / screenshot actions.
 
 #include "app/AppWindows.h"
-#include "app/Translations.h"
 #include "app/CommandLine.h"
+#include "app/TerminationSignals.h"
+#include "app/Translations.h"
+#include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
 #include "core/SerialLink.h"
-#include "app/TerminationSignals.h"
+#include "monitor/TrafficMonitor.h"
 #include "serial/Ports.h"
 #include "serial/RoutingBackend.h"
 #include "shell/AccessibleNames.h"
 #include "shell/MainWindow.h"
 #include "shell/WidgetDialogs.h"
 #include "shell/WindowRegistry.h"
-#include "monitor/TrafficMonitor.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/SimAttach.h"
 
@@ -122,6 +123,9 @@ int main(int argc, char *argv[])
     auto *main = Windows::get<MainWindow>();
     WireMainWindow(main);
     main->show();
+    // A Qt without GBK (no ICU) would send English-mode texts wrong: say so once.
+    if (const QString gbk = GbkMissingMessage(); !gbk.isEmpty())
+        ShowMessage(gbk, QStringLiteral("提示"), MsgIcon::Exclamation);
 
     if (!options.connectPort.isEmpty()) {
         // After the launcher has come up (the main window shows it 100 ms after loading).

@@ -88,6 +88,38 @@ QString FromAnsi(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
+bool GbkAvailable()
+{
+    static const bool available =
+        QStringEncoder("GBK").isValid() && QStringDecoder("GBK").isValid();
+    return available;
+}
+
+QString GbkMissingText()
+{
+    return QStringLiteral("本程序所用的 Qt 不支持 GBK 编码（Windows 上需要带 ICU 的 Qt），"
+                          "英文方式只能发送 ASCII 字符。请删去其它字符，或改用汉字方式");
+}
+
+QString GbkMissingMessage(bool gbkAvailable)
+{
+    if (gbkAvailable)
+        return QString();
+    return QStringLiteral("本程序所用的 Qt 不支持 GBK 编码（Windows 上需要带 ICU 的 Qt）。"
+                          "英文方式只能发送 ASCII 字符，模块发来的英文方式文字可能显示为乱码");
+}
+
+bool AnsiEncodable(const QString &text, bool gbkAvailable)
+{
+    if (gbkAvailable)
+        return true;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 QString FilterHexText(const QString &text, bool colonFields)
 {
     QString digits, kept;

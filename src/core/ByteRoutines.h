@@ -38,6 +38,18 @@ QString BytesToHexColon(const QByteArray &bytes);
 QByteArray ToAnsi(const QString &text);
 QString FromAnsi(const QByteArray &bytes);
 
+// Whether this Qt converts GBK both ways. Qt does so through ICU: Debian's Qt has it, a Qt for
+// Windows built without ICU does not. Checked once; the answer cannot change while the program
+// runs.
+bool GbkAvailable();
+// What the user is told when GBK is not available and "英文" text outside ASCII was to be sent.
+QString GbkMissingText();
+// The start-up warning when GBK is not available (what will not work); empty when it is.
+QString GbkMissingMessage(bool gbkAvailable = GbkAvailable());
+// Whether "英文" text converts to the bytes the module expects: ASCII always (GBK leaves it as it
+// is), any other character only with GBK. Without GBK other characters would come out wrong.
+bool AnsiEncodable(const QString &text, bool gbkAvailable = GbkAvailable());
+
 // Resynchronisation of a parser whose preamble check failed: how many bytes at the end of seen
 // (the preamble bytes matched so far and the bytes just read) begin FramePreamble; 0 for none.
 int PreambleResume(const QByteArray &seen);

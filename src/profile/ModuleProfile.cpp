@@ -1,6 +1,7 @@
 #include "profile/ModuleProfile.h"
 
 #include "alarm/AlarmExchange.h"
+#include "core/ByteRoutines.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -209,6 +210,8 @@ public:
         out->text = o.value(QStringLiteral("text")).toString();
         if (out->text.isEmpty())
             out->english = false;
+        if (out->english && !AnsiEncodable(out->text))
+            return fail(join(path, QStringLiteral("text")), GbkMissingText());
         if (!AlarmRecords::EncodeText({out->text, out->english}, fieldBytes, nullptr, nullptr))
             return fail(join(path, QStringLiteral("text")),
                         QStringLiteral("最多 %1 字节（英文 %1 个字符，汉字 %2 个）")

@@ -6,9 +6,9 @@
 #include <QSysInfo>
 
 #ifdef Q_OS_UNIX
+
 #include <cerrno>
 #include <csignal>
-#endif
 
 QString PortLockFilePath(const QString &devicePath)
 {
@@ -42,7 +42,6 @@ bool HasStaleLock(const QString &devicePath, QString *lockFile)
     const QString path = PortLockFilePath(devicePath);
     if (lockFile)
         *lockFile = path;
-#ifdef Q_OS_UNIX
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return false;
@@ -56,7 +55,22 @@ bool HasStaleLock(const QString &devicePath, QString *lockFile)
     if (!host.isEmpty() && host != QSysInfo::machineHostName())
         return false; // another computer's process: nothing to tell from here
     return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
-#else
-    return false;
-#endif
 }
+
+#else // Windows
+
+// The system keeps a serial port to one program at a time and frees it when the program ends:
+// there are no lock files.
+QString PortLockFilePath(const QString &)
+{
+    return QString();
+}
+
+bool HasStaleLock(const QString &, QString *lockFile)
+{
+    if (lockFile)
+        lockFile->clear();
+    return false;
+}
+
+#endif

@@ -1,6 +1,7 @@
 #pragma once
 // The lock file QSerialPort keeps while a device is open ("LCK..ttyUSB0" in /var/lock or /tmp),
-// and whether a lock left by a program that has ended still stands in the way.
+// and whether a lock left by a program that has ended still stands in the way. Windows keeps no
+// lock files: there the path is empty and no lock is stale.
 
 #include <QString>
 

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSerialPort>
 
+#include <utility>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <grp.h>
@@ -33,9 +35,16 @@ QtSerialBackend::~QtSerialBackend()
         m_port->close();
 }
 
+// The checks Qt does not make for us, both platforms here.
+namespace {
+// What QSerialPort::handle() gives: a descriptor (int) on POSIX systems, a HANDLE on Windows.
+using PortHandle = decltype(std::declval<const QSerialPort &>().handle());
+} // namespace
+
+#ifdef Q_OS_UNIX
+
 bool LacksAccessRights(const QString &path, QString *detail)
 {
-#ifdef Q_OS_UNIX
     const QByteArray native = QFile::encodeName(QFileInfo(path).canonicalFilePath());
     if (native.isEmpty() || ::access(native.constData(), R_OK | W_OK) == 0)
         return false;
@@ -50,42 +59,57 @@ bool LacksAccessRights(const QString &path, QString *detail)
         *detail = group;
     }
     return true;
-#else
-    Q_UNUSED(path);
-    Q_UNUSED(detail);
-    return false;
-#endif
 }
 
 namespace {
 
 // A path that exists but cannot be a serial line: a regular file, a directory, or a device that
-// is no terminal (/dev/null). fd is the open port's descriptor when there is one.
-bool IsNoSerialDevice(const QString &path, int fd)
+// is no terminal (/dev/null). handle is the open port's descriptor, or -1 before it is open.
+bool IsNoSerialDevice(const QString &path, PortHandle handle)
 {
-#ifdef Q_OS_UNIX
     struct stat st {
     };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return false;
     if (!S_ISCHR(st.st_mode))
         return true;
-    if (fd >= 0)
-        return !::isatty(fd);
+    if (handle >= 0)
+        return !::isatty(handle);
     const int probe = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     if (probe < 0)
         return false;
     const bool terminal = ::isatty(probe);
     ::close(probe);
     return !terminal;
-#else
-    Q_UNUSED(path);
-    Q_UNUSED(fd);
-    return false;
-#endif
 }
 
+constexpr PortHandle NoHandle = -1;
+
 } // namespace
+
+#else // Windows
+
+// Windows has no device groups: a port that cannot be opened for lack of rights is held by
+// another program (Qt reports both as PermissionError).
+bool LacksAccessRights(const QString &, QString *)
+{
+    return false;
+}
+
+namespace {
+
+// QSerialPort refuses on its own a device that is no serial port: its open reads and sets the
+// line settings (GetCommState / SetCommState) of the handle, and fails when there are none.
+bool IsNoSerialDevice(const QString &, PortHandle)
+{
+    return false;
+}
+
+constexpr PortHandle NoHandle = nullptr;
+
+} // namespace
+
+#endif
 
 OpenResult QtSerialBackend::open(const QString &path, qint32 baud, QString *detail)
 {
@@ -102,7 +126,7 @@ OpenResult QtSerialBackend::open(const QString &path, qint32 baud, QString *deta
     m_port->setStopBits(QSerialPort::OneStop);
     if (m_port->open(QIODevice::ReadWrite)) {
         m_port->clearError();
-        if (IsNoSerialDevice(path, int(m_port->handle()))) {
+        if (IsNoSerialDevice(path, m_port->handle())) {
             m_port->close();
             return OpenResult::NotASerialPort;
         }
@@ -126,7 +150,7 @@ OpenResult QtSerialBackend::open(const QString &path, qint32 baud, QString *deta
     default:
         if (!QFileInfo::exists(path))
             return OpenResult::NoSuchPort;
-        if (IsNoSerialDevice(path, -1))
+        if (IsNoSerialDevice(path, NoHandle))
             return OpenResult::NotASerialPort;
         if (detail)
             *detail = errorText;

@@ -91,6 +91,12 @@ private slots:
         // The code prompt: six characters with a one-byte code each, nothing else.
         row("code prompt, six letters", AlarmSequences::VersionCodeFrame("abcDEF"),
             P + hex("EC01616263444546"));
+        row("code prompt, euro sign one byte", AlarmSequences::VersionCodeFrame("abcDE€"),
+            P + hex("EC01616263444580"));
+        row("code prompt without GBK, six letters",
+            AlarmSequences::VersionCodeFrame("abcDEF", false), P + hex("EC01616263444546"));
+        row("code prompt without GBK refuses the euro sign",
+            AlarmSequences::VersionCodeFrame("abcDE€", false), QByteArray());
         for (const char *refused : {"12345678", "12345", "", "一二三四五六"})
             row(qPrintable(QStringLiteral("code prompt refuses \"%1\"").arg(refused)),
                 AlarmSequences::VersionCodeFrame(QString::fromUtf8(refused)), QByteArray());

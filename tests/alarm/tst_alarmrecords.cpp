@@ -9,6 +9,8 @@
 
 using namespace AlarmRecords;
 
+Q_DECLARE_METATYPE(AlarmRecords::RecordText)
+
 class TestAlarmRecords : public QObject
 {
     Q_OBJECT
@@ -21,6 +23,8 @@ private slots:
     void trimSpaces_data();
     void trimSpaces();
     void recordTooLong();
+    void recordWithoutGbk_data();
+    void recordWithoutGbk();
     void decodeRelayRecordShort();
 };
 
@@ -28,37 +32,48 @@ void TestAlarmRecords::encodeText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("english");
+    QTest::addColumn<bool>("gbk"); // whether Qt converts GBK
     QTest::addColumn<int>("field");
     QTest::addColumn<bool>("fits");
     QTest::addColumn<int>("header");
     QTest::addColumn<QByteArray>("bytes");
 
     QTest::newRow("empty: header 0, no bytes")
-        << QString() << true << 90 << true << 0 << QByteArray();
+        << QString() << true << true << 90 << true << 0 << QByteArray();
     QTest::newRow("design text with CR LF, 14 UCS-2 bytes")
-        << QStringLiteral("设备已开启\r\n") << false << 90 << true << 14
+        << QStringLiteral("设备已开启\r\n") << false << true << 90 << true << 14
         << hex("8BBE59075DF25F00542F000D000A");
     QTest::newRow("relay design text, 6 bytes")
-        << QStringLiteral("设备开") << false << 60 << true << 6 << hex("8BBE59075F00");
-    QTest::newRow("English ASCII")
-        << QStringLiteral("Door open") << true << 90 << true << 0x89 << hex("446F6F72206F70656E");
+        << QStringLiteral("设备开") << false << true << 60 << true << 6 << hex("8BBE59075F00");
+    QTest::newRow("English ASCII") << QStringLiteral("Door open") << true << true << 90 << true
+                                   << 0x89 << hex("446F6F72206F70656E");
     QTest::newRow("English mode Chinese goes out as GBK")
-        << QStringLiteral("你好") << true << 90 << true << 0x84 << hex("C4E3BAC3");
+        << QStringLiteral("你好") << true << true << 90 << true << 0x84 << hex("C4E3BAC3");
     QTest::newRow("61 ASCII refused by the relay field")
-        << QString(61, QLatin1Char('z')) << true << 60 << false << 0 << QByteArray();
+        << QString(61, QLatin1Char('z')) << true << true << 60 << false << 0 << QByteArray();
+    // A Qt without GBK (Windows without ICU): English text outside ASCII is refused, not sent in
+    // some other code page; ASCII and Chinese-mode text are unaffected.
+    QTest::newRow("no GBK: English Chinese refused")
+        << QStringLiteral("你好") << true << false << 90 << false << 0 << QByteArray();
+    QTest::newRow("no GBK: English ASCII as usual")
+        << QStringLiteral("Door open") << true << false << 90 << true << 0x89
+        << hex("446F6F72206F70656E");
+    QTest::newRow("no GBK: Chinese mode as usual")
+        << QStringLiteral("设备开") << false << false << 60 << true << 6 << hex("8BBE59075F00");
 }
 
 void TestAlarmRecords::encodeText()
 {
     QFETCH(QString, text);
     QFETCH(bool, english);
+    QFETCH(bool, gbk);
     QFETCH(int, field);
     QFETCH(bool, fits);
     QFETCH(int, header);
     QFETCH(QByteArray, bytes);
     quint8 head = 0xEE;
     QByteArray encoded("untouched");
-    QCOMPARE(EncodeText({text, english}, field, &head, &encoded), fits);
+    QCOMPARE(EncodeText({text, english}, field, &head, &encoded, gbk), fits);
     if (!fits)
         return;
     QCOMPARE(int(head), header);
@@ -121,6 +136,48 @@ void TestAlarmRecords::recordTooLong()
     relay.high = {QString(31, QChar(0x5F00)), false};
     QCOMPARE(EncodeDoRecord(relay, &record), EncodeResult::HighTextTooLong);
     QCOMPARE(record, QByteArray("kept"));
+}
+
+void TestAlarmRecords::recordWithoutGbk_data()
+{
+    QTest::addColumn<bool>("relay"); // the relay record, else the input record
+    QTest::addColumn<RecordText>("low");
+    QTest::addColumn<RecordText>("high");
+    QTest::addColumn<int>("result");
+    const RecordText ascii{QStringLiteral("Door"), true};
+    const RecordText chinese{QStringLiteral("门开"), false};
+    const RecordText gbk{QStringLiteral("门开"), true};
+    QTest::newRow("input, GBK text low") << false << gbk << ascii << int(EncodeResult::NoGbk);
+    QTest::newRow("input, GBK text high") << false << chinese << gbk << int(EncodeResult::NoGbk);
+    QTest::newRow("input, ASCII and Chinese") << false << ascii << chinese << int(EncodeResult::Ok);
+    // Said before the length: shortening the text would not help.
+    QTest::newRow("relay, long GBK text") << true << RecordText{QString(70, QChar(0x95E8)), true}
+                                          << ascii << int(EncodeResult::NoGbk);
+    QTest::newRow("relay, GBK text high") << true << ascii << gbk << int(EncodeResult::NoGbk);
+    QTest::newRow("relay, ASCII both") << true << ascii << ascii << int(EncodeResult::Ok);
+}
+
+void TestAlarmRecords::recordWithoutGbk()
+{
+    QFETCH(bool, relay);
+    QFETCH(RecordText, low);
+    QFETCH(RecordText, high);
+    QFETCH(int, result);
+    QByteArray record("kept");
+    EncodeResult got;
+    if (relay) {
+        DoRecordValues values;
+        values.low = low;
+        values.high = high;
+        got = EncodeDoRecord(values, &record, false);
+    } else {
+        DiRecordValues values;
+        values.low = low;
+        values.high = high;
+        got = EncodeDiRecord(values, &record, false);
+    }
+    QCOMPARE(int(got), result);
+    QCOMPARE(record.size(), got == EncodeResult::Ok ? (relay ? 129 : 187) : 4);
 }
 
 void TestAlarmRecords::decodeRelayRecordShort()

@@ -44,13 +44,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("receiver");
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QString>("refusal");
+        QTest::addColumn<bool>("gbk"); // whether Qt converts GBK
         const QString to = QStringLiteral("13800138000");
         // The expected frame, or (with no frame) the refusal.
         auto row = [](const char *tag, Button b, const char *f, const QString &address,
                       const QString &content, const QString &receiver, const QByteArray &frame,
-                      const QString &refusal = QString()) {
+                      const QString &refusal = QString(), bool gbk = true) {
             QTest::newRow(tag) << int(b) << form(f) << address << content << receiver << frame
-                               << refusal;
+                               << refusal << gbk;
         };
         // U+6D4B U+8BD5 to 1 and ten zeros through a passive module at 12:34.
         row("worked example", SendSms, "passive format 汉字", "12:34:", "测试", "10000000000",
@@ -93,6 +94,15 @@ private Q_SLOTS:
         row("English mode, a Chinese character", SendSms, "active 英文", "", "Tel 电话", "", {},
             QStringLiteral(
                 "字符“电”没有单字节编码，不能按英文方式发送。请删去它，或改用汉字方式发送"));
+        // The euro sign is the one character outside ASCII with a one-byte GBK code. Without GBK
+        // (a Windows Qt without ICU) it is refused with the message that says so.
+        row("English mode, euro sign", SendSms, "active 英文", "", "5€", "", hex("35 80"));
+        row("no GBK: English mode, euro sign", SendSms, "active 英文", "", "5€", "", {},
+            GbkMissingText(), false);
+        row("no GBK: English mode, ASCII", SendSms, "active 英文", "", "OK", "", hex("4F 4B"), {},
+            false);
+        row("no GBK: Chinese mode", SendSms, "active 汉字", "", "测试", "", hex("6D4B 8BD5"), {},
+            false);
     }
     void requests()
     {
@@ -102,7 +112,8 @@ private Q_SLOTS:
         QFETCH(QString, content);
         QFETCH(QString, receiver);
         QFETCH(QByteArray, frame);
-        const Request r = BuildRequest(Button(button), f, address, content, receiver);
+        QFETCH(bool, gbk);
+        const Request r = BuildRequest(Button(button), f, address, content, receiver, gbk);
         QCOMPARE(r.frame.toHex(' '), frame.toHex(' '));
         QTEST(r.refusal, "refusal");
     }

@@ -4,6 +4,7 @@
 // end; two ports at once; the SQLite report; and the program itself.
 
 #include "batch/BatchRun.h"
+#include "serial/PortLock.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"
 #include "support/AlarmTestKit.h"
@@ -18,6 +19,7 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -327,6 +329,36 @@ private Q_SLOTS:
         p.start(CORVANE_BINARY_DIR "/bin/corvane-batch", args);
         QVERIFY(p.waitForFinished(10000));
         QTEST(p.exitCode(), "code");
+    }
+
+    // Ctrl+C (SIGINT) or SIGTERM while a module is being read: the program ends through its
+    // event loop with 128 + the signal, and the port's lock file goes with it.
+    void interruptReleasesPortLock_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+    }
+    void interruptReleasesPortLock()
+    {
+        QFETCH(int, signal);
+        Module m;
+        AlarmSimOptions options;
+        options.silent = true; // the connect waits: the program is still running when told to end
+        m.sim.setOptions(options);
+        const QString path = m.open();
+        const QString lock = PortLockFilePath(path);
+        if (HasStaleLock(path))
+            QFile::remove(lock); // left on a reused terminal number by a program that was killed
+        QVERIFY(!lock.isEmpty() && !QFile::exists(lock));
+        QProcess p;
+        p.start(CORVANE_BINARY_DIR "/bin/corvane-batch", {"read", "--port", path});
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 10000);
+        ::kill(pid_t(p.processId()), signal);
+        QVERIFY(p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 128 + signal);
+        QVERIFY(!QFile::exists(lock));
     }
 };
 

@@ -152,6 +152,30 @@ private Q_SLOTS:
         // GBK: the two characters 中文 are D6 D0 CE C4.
         QCOMPARE(ToAnsi(QStringLiteral("中文")), QByteArray::fromHex("D6D0CEC4"));
         QCOMPARE(FromAnsi(QByteArray::fromHex("D6D0CEC4")), QStringLiteral("中文"));
+        // This Qt has GBK, so there is nothing to warn about at start-up.
+        QVERIFY(GbkAvailable());
+        QCOMPARE(GbkMissingMessage(), QString());
+        QVERIFY(GbkMissingMessage(false).contains(QLatin1String("GBK")));
+    }
+
+    // GBK comes from ICU: Debian's Qt has it. Without it, English-mode text may hold ASCII only,
+    // and the start-up warning is given.
+    void ansiWithoutGbk_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("gbk");
+        QTest::addColumn<bool>("encodable");
+        QTest::newRow("ASCII without GBK") << QStringLiteral("Door 1 ~\x7f") << false << true;
+        QTest::newRow("empty without GBK") << QString() << false << true;
+        QTest::newRow("euro sign without GBK") << QStringLiteral("5€") << false << false;
+        QTest::newRow("Latin-1 without GBK") << QStringLiteral("caf\u00e9") << false << false;
+        QTest::newRow("Chinese with GBK") << QStringLiteral("中文") << true << true;
+    }
+    void ansiWithoutGbk()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, gbk);
+        QTEST(AnsiEncodable(text, gbk), "encodable");
     }
 
     void applyPortSettings_data()

@@ -6,6 +6,7 @@
 #include "alarm/AlarmRecords.h"
 #include "alarm/ui/AlarmFeatures.h"
 #include "alarm/ui/AlarmPageHost.h"
+#include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
 
 #include <QCheckBox>
@@ -126,9 +127,12 @@ void InputArea::writeSettings()
     values.relay = AlarmFrames::LinkedRelayCode(Combo7->currentText());
 
     QByteArray record;
-    if (AlarmRecords::EncodeDiRecord(values, &record) != AlarmRecords::EncodeResult::Ok) {
-        ShowMessage(AlarmChecks::TextTooLongMessage(), QStringLiteral("提示"),
-                    MsgIcon::Information);
+    if (const auto result = AlarmRecords::EncodeDiRecord(values, &record);
+        result != AlarmRecords::EncodeResult::Ok) {
+        // Without GBK an English text beyond ASCII cannot be sent; otherwise it is too long.
+        ShowMessage(result == AlarmRecords::EncodeResult::NoGbk ? GbkMissingText()
+                                                                : AlarmChecks::TextTooLongMessage(),
+                    QStringLiteral("提示"), MsgIcon::Information);
         return;
     }
     if (!countRefusal.isEmpty()) {

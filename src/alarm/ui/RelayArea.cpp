@@ -6,6 +6,7 @@
 #include "alarm/AlarmRecords.h"
 #include "alarm/ui/AlarmFeatures.h"
 #include "alarm/ui/AlarmPageHost.h"
+#include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
 
 #include <QCheckBox>
@@ -130,9 +131,12 @@ void RelayArea::writeSettings()
     values.hold = Check6->isChecked() ? 1 : 0;
 
     QByteArray record;
-    if (AlarmRecords::EncodeDoRecord(values, &record) != AlarmRecords::EncodeResult::Ok) {
-        ShowMessage(AlarmChecks::TextTooLongMessage(), QStringLiteral("提示"),
-                    MsgIcon::Information);
+    if (const auto result = AlarmRecords::EncodeDoRecord(values, &record);
+        result != AlarmRecords::EncodeResult::Ok) {
+        // Without GBK an English text beyond ASCII cannot be sent; otherwise it is too long.
+        ShowMessage(result == AlarmRecords::EncodeResult::NoGbk ? GbkMissingText()
+                                                                : AlarmChecks::TextTooLongMessage(),
+                    QStringLiteral("提示"), MsgIcon::Information);
         return;
     }
     m_exchange->writeRelayRecord(ch, record);

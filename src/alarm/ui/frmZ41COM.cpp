@@ -9,6 +9,7 @@
 #include "alarm/ui/ProfileArea.h"
 #include "alarm/ui/RelayArea.h"
 #include "alarm/ui/TestArea.h"
+#include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
@@ -447,7 +448,10 @@ void frmZ41COM::askVersionCode()
     // The module checks the code; it takes six characters although the prompt asks for eight.
     const QByteArray frame = AlarmSequences::VersionCodeFrame(answer);
     if (frame.isEmpty()) {
-        ShowMessage(QStringLiteral("密码无效"), QStringLiteral("提示"), MsgIcon::Information);
+        // A code beyond ASCII cannot be sent without GBK: say that rather than "invalid".
+        const bool gbkMissing = !AnsiEncodable(answer);
+        ShowMessage(gbkMissing ? GbkMissingText() : QStringLiteral("密码无效"),
+                    QStringLiteral("提示"), MsgIcon::Information);
         return;
     }
     m_exchange->send(frame);

@@ -3,6 +3,7 @@
 // without a display. See the README ("station batch mode") and docs/profile.md.
 
 #include "batch/BatchRun.h"
+#include "app/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -18,6 +19,7 @@ int main(int argc, char **argv)
     if (!run.setUp(app.arguments().mid(1)))
         return run.exitCode();
     QObject::connect(&run, &BatchRun::done, &app, &QCoreApplication::exit);
+    QuitCleanlyOnTerminationSignals(); // Ctrl+C: the ports close as the run is destroyed
     run.start();
     return app.exec();
 }
