@@ -77,7 +77,8 @@ public:
     // "模块状态：" and the state, in panel 2 of the main window's status bar.
     void setModuleStatus(const QString &text);
 
-    // Where "gprs.mdb" is looked for: beside the program unless a path was set (tests).
+    // Where "gprs.mdb" is looked for: the path set (tests), else beside the program or the
+    // installed read-only template (LocateDatabase).
     static QString databasePath();
     static void setDatabasePath(const QString &path);
     // The database and the record set "select * from Phone_Table", open while the window lives;
