@@ -2,6 +2,7 @@
 
 #include "alarm/AlarmFrames.h"
 #include "alarm/AlarmSequences.h"
+#include "alarm/DatabaseLocation.h"
 #include "alarm/ui/AlarmFeatures.h"
 #include "alarm/ui/InputArea.h"
 #include "alarm/ui/ParamArea.h"
@@ -28,7 +29,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -41,6 +41,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -58,6 +59,15 @@ QString &databasePathOverride()
 {
     static QString path;
     return path;
+}
+
+// The set path as it is (tests), else beside the program or the installed read-only template.
+DatabaseLocation ChosenDatabase()
+{
+    if (!databasePathOverride().isEmpty())
+        return {databasePathOverride(), false};
+    return LocateDatabase(QCoreApplication::applicationDirPath(),
+                          QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation));
 }
 
 // The value labels of the parameter information and what they show before a read.
@@ -128,9 +138,7 @@ frmZ41COM::~frmZ41COM()
 
 QString frmZ41COM::databasePath()
 {
-    if (!databasePathOverride().isEmpty())
-        return databasePathOverride();
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("gprs.mdb"));
+    return ChosenDatabase().path;
 }
 
 void frmZ41COM::setDatabasePath(const QString &path)
@@ -291,17 +299,22 @@ void frmZ41COM::openDatabase()
 {
     // The file is opened only when it is there: the driver would otherwise create an empty
     // database beside the program. "mode=rw" opens it for reading and writing without ever
-    // creating it.
-    const QString path = databasePath();
+    // creating it; the installed template is opened read-only, so nothing is ever written to
+    // the system's folders (no journal either).
+    const DatabaseLocation location = ChosenDatabase();
+    const QString path = location.path;
     if (!QFileInfo(path).isFile() || !QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
         return;
     closeDatabase();
     {
         QSqlDatabase db =
             QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QLatin1String(DatabaseConnection));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-        db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString() +
-                           QStringLiteral("?mode=rw"));
+        db.setConnectOptions(location.readOnly
+                                 ? QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY")
+                                 : QStringLiteral("QSQLITE_OPEN_URI"));
+        db.setDatabaseName(
+            QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString() +
+            (location.readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
         if (db.open()) {
             auto query = std::make_unique<QSqlQuery>(db);
             if (query->exec(QStringLiteral("select * from Phone_Table"))) {

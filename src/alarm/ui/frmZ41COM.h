@@ -91,7 +91,8 @@ public:
     // The main window's "短信发送方式" was chosen.
     void setSmsMode(AlarmFrames::SmsSendMode mode) { m_smsMode = mode; }
 
-    // Where "gprs.mdb" is looked for: beside the program unless a path was set (tests).
+    // Where "gprs.mdb" is looked for: the path set (tests), else beside the program or the
+    // installed read-only template (LocateDatabase).
     static QString databasePath();
     static void setDatabasePath(const QString &path);
     // The database and the record set "select * from Phone_Table", open while the window lives;

@@ -12,6 +12,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("corvane-batch"));
+    if (app.arguments().mid(1) == QStringList{QStringLiteral("--version")}) {
+        std::printf("corvane-batch %d.%d\n", CORVANE_VERSION_MAJOR, CORVANE_VERSION_MINOR);
+        return 0;
+    }
     BatchRun run([](const QString &line) {
         std::fprintf(stderr, "%s\n", line.toUtf8().constData());
         std::fflush(stderr);
