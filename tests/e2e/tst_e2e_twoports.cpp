@@ -3,7 +3,8 @@
 // real windows. Both connects run side by side; the alarm window reads its module while the
 // VX8 window identifies its own and the data window reads it; each writes; the data window
 // leaves, and "刷新" in the alarm window reads the alarm module again on COM1. Every byte each
-// window wrote reached its own module, in order, and nothing else did.
+// window wrote reached its own module, in order, and nothing else did. With CORVANE_SHOT_DIR set
+// it saves the main window with both module windows open (scripts/screenshots).
 
 #include "alarm/ui/frmZ41COM.h"
 #include "connect/ui/frmVX8.h"
@@ -34,6 +35,13 @@ struct Written {
                          });
     }
 };
+
+void saveShot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("CORVANE_SHOT_DIR");
+    if (!dir.isEmpty())
+        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
 
 QString text(QWidget *w, const char *name)
 {
@@ -107,6 +115,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(alarmGot.endsWith(alarmWrote.bytes) &&
                                      alarmWrote.bytes.endsWith(hex("1A2A3A4A5A6A7A8A F2 01 05")),
                                  5000);
+
+        saveShot(main, QStringLiteral("two-modules"));
 
         // The data window leaves; the alarm window, still on COM1, reads its module again.
         data->command1(5)->click(); // "退出"
