@@ -17,7 +17,7 @@
 class ByteSource;
 
 namespace ConnectReply {
-struct Notice { // 0xFD answering the connect query: the three bytes of ModuleInfo
+struct Notice { // 0xFD answering the connect query: the three bytes of the module information
     QByteArray info;
 };
 struct ShortNotice { // 0xFD sent on its own
