@@ -60,6 +60,25 @@ void SaveScreenshots(MainWindow *main, const StartOptions &options)
     }
 }
 
+// The ports: COMn entries through the port map; "virtual:alarm" and "virtual:vx8" are the
+// in-process virtual modules of --demo. Every connection gets a link of its own.
+void SetUpPorts(Ports &ports, const StartOptions &options, QObject *owner)
+{
+    ports.map().loadDefaults();
+    if (options.demo) {
+        ports.map().set(1, QLatin1String(RoutingBackend::VirtualPath));
+        ports.map().set(2, QLatin1String(RoutingBackend::VirtualVx8Path));
+        auto *demo = new DemoModules(options.demoSmsSeconds * 1000, owner);
+        ports.setBackendMaker([demo] {
+            auto *backend = new RoutingBackend;
+            demo->serve(backend->memory());
+            return backend;
+        });
+    }
+    for (const QString &assignment : options.portAssignments)
+        ports.map().setOverride(assignment);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -89,23 +108,8 @@ int main(int argc, char *argv[])
     // Ended by SIGTERM, SIGINT or SIGHUP: close the port (and its lock file) and quit normally.
     QuitCleanlyOnTerminationSignals();
 
-    // The ports: COMn entries through the port map; "virtual:alarm" and "virtual:vx8" are the
-    // in-process virtual modules of --demo. Every connection gets a link of its own.
     Ports ports;
-    ports.map().loadDefaults();
-    DemoModules *demo = nullptr;
-    if (options.demo) {
-        ports.map().set(1, QLatin1String(RoutingBackend::VirtualPath));
-        ports.map().set(2, QLatin1String(RoutingBackend::VirtualVx8Path));
-        demo = new DemoModules(options.demoSmsSeconds * 1000, &app);
-        ports.setBackendMaker([demo] {
-            auto *backend = new RoutingBackend;
-            demo->serve(backend->memory());
-            return backend;
-        });
-    }
-    for (const QString &assignment : options.portAssignments)
-        ports.map().setOverride(assignment);
+    SetUpPorts(ports, options, &app);
 
     // The traffic monitor and the trace file follow every link.
     TrafficMonitor monitor;

@@ -144,6 +144,37 @@ QString PasswordRefused()
     return QStringLiteral("口令不能写在命令行上(其他用户可以看到), 请用 PGPASSWORD 或 ~/.pgpass");
 }
 
+// The query keys of a target: host, port, user and dbname replace the parts of the address,
+// any other libpq keyword goes to the driver's options; a password is refused.
+bool ReadQuery(const QString &query, PostgresTarget *t, QString *port, QStringList *options,
+               QString *error)
+{
+    for (const QString &pair : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        const QString key = Decoded(pair.left(eq));
+        const QString value = eq < 0 ? QString() : Decoded(pair.mid(eq + 1));
+        if (key == QLatin1String("host"))
+            t->host = value;
+        else if (key == QLatin1String("port"))
+            *port = value;
+        else if (key == QLatin1String("user"))
+            t->user = value;
+        else if (key == QLatin1String("dbname"))
+            t->database = value;
+        else if (key == QLatin1String("password")) {
+            *error = PasswordRefused();
+            return false;
+        } else if (!IsKeyword(key) || value.contains(QLatin1Char(';'))) {
+            // The driver joins its options with ';' and hands them on unquoted.
+            *error = QStringLiteral("无法传给数据库驱动的参数: %1").arg(pair);
+            return false;
+        } else {
+            *options << key + QLatin1Char('=') + Quoted(value);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool ParsePostgresTarget(const QString &target, PostgresTarget *out, QString *error)
@@ -193,29 +224,8 @@ bool ParsePostgresTarget(const QString &target, PostgresTarget *out, QString *er
     t.database = Decoded(path);
 
     QStringList options;
-    for (const QString &pair : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
-        const qsizetype eq = pair.indexOf(QLatin1Char('='));
-        const QString key = Decoded(pair.left(eq));
-        const QString value = eq < 0 ? QString() : Decoded(pair.mid(eq + 1));
-        if (key == QLatin1String("host"))
-            t.host = value;
-        else if (key == QLatin1String("port"))
-            port = value;
-        else if (key == QLatin1String("user"))
-            t.user = value;
-        else if (key == QLatin1String("dbname"))
-            t.database = value;
-        else if (key == QLatin1String("password")) {
-            *error = PasswordRefused();
-            return false;
-        } else if (!IsKeyword(key) || value.contains(QLatin1Char(';'))) {
-            // The driver joins its options with ';' and hands them on unquoted.
-            *error = QStringLiteral("无法传给数据库驱动的参数: %1").arg(pair);
-            return false;
-        } else {
-            options << key + QLatin1Char('=') + Quoted(value);
-        }
-    }
+    if (!ReadQuery(query, &t, &port, &options, error))
+        return false;
     if (t.host.contains(QLatin1Char(','))) {
         *error = QStringLiteral("只能写一个主机");
         return false;

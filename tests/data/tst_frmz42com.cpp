@@ -4,9 +4,9 @@
 
 #include "connect/ui/frmVX8.h"
 #include "core/SerialLink.h"
+#include "data/ui/frmZ42COM.h"
 #include "shell/Form10.h"
 #include "shell/WindowRegistry.h"
-#include "data/ui/frmZ42COM.h"
 #include "sim/SimAttach.h"
 #include "sim/Vx8ModuleSim.h"
 #include "support/AlarmTestKit.h"

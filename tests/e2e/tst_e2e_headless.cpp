@@ -5,8 +5,8 @@
 
 #include "alarm/AlarmExchange.h"
 #include "core/SerialLink.h"
-#include "serial/QtSerialBackend.h"
 #include "monitor/TrafficMonitor.h"
+#include "serial/QtSerialBackend.h"
 #include "sim/AlarmModuleSim.h"
 #include "sim/PtyServer.h"
 

@@ -9,11 +9,11 @@
 #include "connect/ui/Form19.h"
 #include "connect/ui/frmVX8.h"
 #include "core/SerialLink.h"
+#include "data/ui/frmZ42COM.h"
 #include "serial/QtSerialBackend.h"
 #include "shell/MainWindow.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmMain.h"
-#include "data/ui/frmZ42COM.h"
 #include "support/AppKit.h"
 #include "support/TestSupport.h"
 

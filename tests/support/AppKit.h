@@ -6,9 +6,9 @@
 
 #include "app/AppWindows.h"
 #include "core/MemorySerialBackend.h"
+#include "monitor/TrafficMonitor.h"
 #include "serial/Ports.h"
 #include "shell/WindowRegistry.h"
-#include "monitor/TrafficMonitor.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -2,8 +2,8 @@
 // them, on any number of serial ports at once. QtCore, QtSerialPort and QtSql only: it runs
 // without a display. See the README ("station batch mode") and docs/profile.md.
 
-#include "batch/BatchRun.h"
 #include "app/TerminationSignals.h"
+#include "batch/BatchRun.h"
 
 #include <QCoreApplication>
 #include <cstdio>

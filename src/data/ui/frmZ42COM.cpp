@@ -3,9 +3,9 @@
 #include "core/ByteRoutines.h"
 #include "core/Dialogs.h"
 #include "core/SerialLink.h"
+#include "data/DataFrames.h"
 #include "shell/HexTextFilter.h"
 #include "shell/WindowRegistry.h"
-#include "data/DataFrames.h"
 #include "ui_frmZ42COM.h"
 
 #include <QCloseEvent>
