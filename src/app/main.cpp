@@ -127,9 +127,12 @@ int main(int argc, char *argv[])
     auto *main = Windows::get<MainWindow>();
     WireMainWindow(main);
     main->show();
-    // A Qt without GBK (no ICU) would send English-mode texts wrong: say so once.
-    if (const QString gbk = GbkMissingMessage(); !gbk.isEmpty())
-        ShowMessage(gbk, QStringLiteral("提示"), MsgIcon::Exclamation);
+    // A Qt without GBK (no ICU) would send English-mode texts wrong: say so once, after the
+    // window is up (opening the converter loads ICU's tables, which start-up need not wait for).
+    QTimer::singleShot(0, main, [] {
+        if (const QString gbk = GbkMissingMessage(); !gbk.isEmpty())
+            ShowMessage(gbk, QStringLiteral("提示"), MsgIcon::Exclamation);
+    });
 
     if (!options.connectPort.isEmpty()) {
         // After the launcher has come up (the main window shows it 100 ms after loading).

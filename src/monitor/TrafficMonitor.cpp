@@ -31,7 +31,13 @@ TrafficMonitor::TrafficMonitor(QObject *parent)
     setObjectName(QStringLiteral("TrafficMonitor"));
     BatchTimer.setInterval(100);
     connect(&BatchTimer, &QTimer::timeout, this, &TrafficMonitor::batchTick);
-    m_autoLog = QSettings().value(QLatin1String(AutoLogKey), false).toBool();
+}
+
+bool TrafficMonitor::autoLog() const
+{
+    if (!m_autoLog)
+        m_autoLog = QSettings().value(QLatin1String(AutoLogKey), false).toBool();
+    return *m_autoLog;
 }
 
 TrafficMonitor::~TrafficMonitor()
@@ -50,7 +56,7 @@ void TrafficMonitor::follow(SerialLink &link)
     m_taps.removeAll(nullptr);
     m_taps.append(tap);
     tap->listen(wantsRows());
-    if (m_autoLog && link.isOpen())
+    if (autoLog() && link.isOpen())
         tap->startLog();
 }
 

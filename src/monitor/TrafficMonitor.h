@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class SerialLink;
 class LinkTap;
@@ -36,7 +37,7 @@ public:
     bool watching() const { return m_watching; }
     // Every connection to a file of its own in logsFolder(); remembered between runs.
     void setAutoLog(bool on);
-    bool autoLog() const { return m_autoLog; }
+    bool autoLog() const;
     static QString logsFolder();
     // The file of the connection opened last; empty when none is logged.
     QString autoLogPath() const;
@@ -50,12 +51,13 @@ public:
 private:
     friend class LinkTap;
     void takeRow(TrafficRow &row, TrafficLogWriter *connectionLog);
-    bool wantsRows() const { return m_watching || m_autoLog || m_trace; }
+    bool wantsRows() const { return m_watching || autoLog() || m_trace; }
     void updateListening();
 
     TrafficModel m_model;
     bool m_watching = false;
-    bool m_autoLog = false;
+    // Read from the settings when first asked (start-up does not wait for the settings file).
+    mutable std::optional<bool> m_autoLog;
     std::unique_ptr<TrafficLogWriter> m_trace;
     QList<QPointer<LinkTap>> m_taps;
 };
