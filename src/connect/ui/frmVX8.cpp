@@ -1,6 +1,6 @@
 #include "connect/ui/frmVX8.h"
 
-#include "connect/ui/Form19.h"
+#include "connect/ui/ConnectWindows.h"
 #include "core/Dialogs.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
@@ -18,16 +18,6 @@ void ClearOption(QRadioButton *option)
     option->setAutoExclusive(false);
     option->setChecked(false);
     option->setAutoExclusive(true);
-}
-
-// Shows the restart wait window modally and returns when it has gone.
-void ShowRestartWindow(SerialLink *link, const QString &message, std::function<void()> done)
-{
-    auto *window = qobject_cast<Form19 *>(Windows::get(QLatin1String(Form19::WindowName)));
-    if (!window)
-        return;
-    window->begin(link, message, std::move(done));
-    window->exec();
 }
 
 } // namespace
@@ -145,16 +135,14 @@ void frmVX8::connectFinished(ConnectRoutine::Result result)
         identified();
         return;
     case Result::GprsRefused:
-        ShowMessage(QStringLiteral("您的模块与测试软件不一样，请与厂家联系"),
-                    QStringLiteral("提示"), MsgIcon::Exclamation, MsgButtons::Ok);
+        ConnectWindows::ShowGprsRefused();
         // The module is not for this window: the port is given back and another try allowed.
         m_link->close();
         setConnectControlsEnabled(true);
         ui->PBar->setValue(0);
         return;
     case Result::NoAnswer:
-        ShowMessage(QStringLiteral("模块和计算机通信失败，请检查串口号、波特率"),
-                    QStringLiteral("系统提示"), MsgIcon::None, MsgButtons::Ok);
+        ConnectWindows::ShowNoAnswer();
         setConnectControlsEnabled(true);
         return;
     case Result::GaveUp:
@@ -190,15 +178,7 @@ void frmVX8::onEnter()
     m_identity.modeChoiceFlags = flags;
     // The link goes to the data window before this window (its owner until now) goes.
     m_routine->stop();
-    SerialLink *link = m_link;
-    link->setParent(nullptr);
-    const Opener open = m_open;
-    const ModuleIdentity identity = m_identity;
-    Windows::unloadWindow(this);
-    if (open)
-        open(link, identity);
-    else
-        delete link;
+    ConnectWindows::HandOver(this, m_link, m_open, m_identity);
 }
 
 void frmVX8::onOption(int option)
@@ -206,7 +186,8 @@ void frmVX8::onOption(int option)
     ModeSwitchHooks hooks;
     hooks.disableSetButton = [this] { ui->Command1_2->setEnabled(false); };
     hooks.showRestartWindow = [this] {
-        ShowRestartWindow(m_link, m_identity.pendingRestartMessage, [this] { resetIdentity(); });
+        ConnectWindows::ShowRestartWindow(m_link, m_identity.pendingRestartMessage,
+                                          [this] { resetIdentity(); });
     };
     if (option == 1) {
         if (m_identity.vx8InDataMode())

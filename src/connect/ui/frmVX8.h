@@ -7,6 +7,7 @@
 
 #include "connect/ConnectRoutine.h"
 #include "connect/ModeSwitch.h"
+#include "connect/ui/ConnectWindows.h"
 
 #include <QWidget>
 #include <functional>
@@ -26,7 +27,7 @@ public:
     static constexpr const char *WindowName = "frmVX8";
 
     // Opens the module window with the link (taken over) and what the connect learned.
-    using Opener = std::function<void(SerialLink *link, const ModuleIdentity &identity)>;
+    using Opener = ConnectWindows::Opener;
 
     frmVX8(Ports &ports, Opener openDataWindow, QWidget *parent = nullptr);
     ~frmVX8() override;

@@ -2,7 +2,7 @@
 
 #include "ui_frmZ40MOD.h"
 
-#include "connect/ui/Form19.h"
+#include "connect/ui/ConnectWindows.h"
 #include "core/Dialogs.h"
 #include "core/OpenFailure.h"
 #include "core/SerialLink.h"
@@ -10,16 +10,6 @@
 #include "shell/WindowRegistry.h"
 
 namespace {
-
-// Shows the restart wait window modally for the module on link and returns when it has gone.
-void ShowRestartWindow(SerialLink *link, const QString &message)
-{
-    auto *window = qobject_cast<Form19 *>(Windows::get(QLatin1String(Form19::WindowName)));
-    if (!window)
-        return;
-    window->begin(link, message, {});
-    window->exec();
-}
 
 // The choices of the group "工作方式选择": the option button, the mode-switch operation (1..5)
 // it runs and the index of the mode-choice flag it sets. The first flag (index 0) marks the
@@ -110,12 +100,10 @@ void frmZ40MOD::connectFinished(ConnectRoutine::Result result)
     case Result::GprsRefused:
         // The dialog goes (and with it the port); the alarm window does not open.
         Windows::unloadWindow(this);
-        ShowMessage(QStringLiteral("您的模块与测试软件不一样，请与厂家联系"),
-                    QStringLiteral("提示"), MsgIcon::Exclamation, MsgButtons::Ok);
+        ConnectWindows::ShowGprsRefused();
         return;
     case Result::NoAnswer:
-        ShowMessage(QStringLiteral("模块和计算机通信失败，请检查串口号、波特率"),
-                    QStringLiteral("系统提示"), MsgIcon::None, MsgButtons::Ok);
+        ConnectWindows::ShowNoAnswer();
         setConnectControlsEnabled(true);
         return;
     case Result::GaveUp:
@@ -135,15 +123,7 @@ void frmZ40MOD::handOver(const ModuleIdentity &identity)
 {
     // The link goes to the alarm window before this dialog (its owner until now) goes.
     m_routine->stop();
-    SerialLink *link = m_link;
-    link->setParent(nullptr);
-    const Opener open = m_open;
-    // Deleted once the current event is done: this dialog's members stay readable till then.
-    Windows::unloadWindow(this);
-    if (open)
-        open(link, identity);
-    else
-        delete link;
+    ConnectWindows::HandOver(this, m_link, m_open, identity);
 }
 
 void frmZ40MOD::cancelClicked()
@@ -173,7 +153,7 @@ ModeFrame frmZ40MOD::runModeSwitch(int operation, const ModeOptions &options)
     ModeSwitchHooks hooks;
     hooks.disableSetButton = [this] { ui->Command1_2->setEnabled(false); };
     hooks.showRestartWindow = [this] {
-        ShowRestartWindow(m_link, m_switched.pendingRestartMessage);
+        ConnectWindows::ShowRestartWindow(m_link, m_switched.pendingRestartMessage);
     };
     m_switched.moduleInfo = m_routine->identity().moduleInfo;
     return RunModeSwitch(*m_link, m_switched, operation, options, hooks);

@@ -7,6 +7,7 @@
 
 #include "connect/ConnectRoutine.h"
 #include "connect/ModeSwitch.h"
+#include "connect/ui/ConnectWindows.h"
 
 #include <QDialog>
 #include <functional>
@@ -27,7 +28,7 @@ public:
     static constexpr const char *WindowName = "frmZ40MOD";
 
     // Opens the module window with the link (taken over) and what the connect learned.
-    using Opener = std::function<void(SerialLink *link, const ModuleIdentity &identity)>;
+    using Opener = ConnectWindows::Opener;
 
     frmZ40MOD(Ports &ports, Opener openAlarmWindow, QWidget *parent = nullptr);
     ~frmZ40MOD() override;
