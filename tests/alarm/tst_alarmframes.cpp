@@ -46,6 +46,8 @@ private slots:
         row("EC code", VersionCode(QStringLiteral("AB12cd")), P + hex("EC01 414231326364"));
         row("EC short code zero filled", VersionCode(QStringLiteral("AB")),
             P + hex("EC01 414200000000"));
+        row("EC long code: six characters, the frame keeps its size",
+            VersionCode(QStringLiteral("AB12cdEF")), P + hex("EC01 414231326364"));
         row("F1 lower case is 0", SmsPassword(QStringLiteral("ab:CD:ef:12:")),
             P + hex("F101 00CD0012"));
         row("F8 active", WorkForm(1), P + hex("F80101"));

@@ -86,6 +86,24 @@ class TestAlarmReplyParser : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // A reset in the middle of a reply (a refresh, a new page) starts afresh: the next frame is
+    // read whole, not as the rest of the one cut off.
+    void resetStartsAfresh()
+    {
+        MemoryLine mem(true);
+        AlarmReplyParser parser(*mem);
+        mem->bindReceiver(&parser, [&parser] { parser.parse(); });
+        QStringList seen;
+        parser.setReplyHandler([&seen](const AlarmReplyValue &r) { seen << describe(r); });
+        parser.reset();
+        mem.backend->inject(hex(P "F8 00"));
+        QCoreApplication::processEvents();
+        parser.reset();
+        mem.backend->inject(hex(P "F9 00 01"));
+        QCoreApplication::processEvents();
+        QCOMPARE(seen, QStringList{"F9 transfer-mode 01 format"});
+    }
+
     void replies_data()
     {
         QTest::addColumn<QString>("conditions");
