@@ -34,23 +34,6 @@ QString hexText(const quint8 *bytes, int n)
 
 } // namespace
 
-QString ProfileRunner::resultName(Result result)
-{
-    switch (result) {
-    case Result::Verified:
-        return QStringLiteral("verified");
-    case Result::Differs:
-        return QStringLiteral("differs");
-    case Result::NoAnswer:
-        return QStringLiteral("no-answer");
-    case Result::Refused:
-        return QStringLiteral("refused");
-    case Result::DeviceLost:
-        return QStringLiteral("device-lost");
-    }
-    return {};
-}
-
 ProfileRunner::ProfileRunner(AlarmExchange &exchange, QObject *parent)
     : QObject(parent), m_exchange(exchange)
 {

@@ -30,8 +30,6 @@ public:
         QString stoppedAt; // the request the run stopped at ("inputs[3] write"); empty when done
         QList<Profile::Difference> differences;
     };
-    // "verified", "differs", "no-answer", "refused", "device-lost".
-    static QString resultName(Result result);
 
     explicit ProfileRunner(AlarmExchange &exchange, QObject *parent = nullptr);
 
