@@ -1,5 +1,7 @@
 #include "app/AppWindows.h"
 
+#include "app/HelpWindows.h"
+
 #include "alarm/ui/frmZ41COM.h"
 #include "connect/ui/Form19.h"
 #include "connect/ui/frmVX8.h"
@@ -24,6 +26,8 @@
 #include <QPushButton>
 
 namespace {
+
+constexpr int MonitorMinHeight = 180;
 
 template <class T> void Add()
 {
@@ -74,7 +78,8 @@ void OpenUnicodeConverter(MainWindow *main)
 void OpenMonitor(MainWindow *main)
 {
     auto *dock = main->findChild<QDockWidget *>(QStringLiteral("dockMonitor"));
-    if (!dock) {
+    const bool fresh = !dock;
+    if (fresh) {
         dock = new QDockWidget(QStringLiteral("通信监视"), main);
         dock->setObjectName(QStringLiteral("dockMonitor"));
         main->addDockWidget(Qt::BottomDockWidgetArea, dock);
@@ -87,6 +92,10 @@ void OpenMonitor(MainWindow *main)
     monitor->show();
     dock->show();
     dock->raise();
+    // A third of the window's height, so the module window above keeps most of it (what does
+    // not fit there scrolls); the user may drag the divider.
+    if (fresh)
+        main->resizeDocks({dock}, {qMax(MonitorMinHeight, main->height() / 3)}, Qt::Vertical);
 }
 
 AlarmFrames::SmsSendMode SendModeOf(MainWindow::SmsMode mode)
@@ -180,6 +189,8 @@ void WireMainWindow(MainWindow *main)
     QObject::connect(main, &MainWindow::unicodeConverterRequested, main,
                      [main] { OpenUnicodeConverter(main); });
     QObject::connect(main, &MainWindow::monitorRequested, main, [main] { OpenMonitor(main); });
+    QObject::connect(main, &MainWindow::usageRequested, main, [main] { ShowUsage(main); });
+    QObject::connect(main, &MainWindow::aboutRequested, main, &ShowAbout);
     // The send mode and the emptied send box belong to the alarm window, when it is open.
     QObject::connect(main, &MainWindow::smsModeChosen, main, [](MainWindow::SmsMode mode) {
         if (auto *alarm = Windows::findTyped<frmZ41COM>())

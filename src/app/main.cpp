@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QPainter>
+#include <QSettings>
 #include <QTimer>
 #include <cstdio>
 
@@ -46,18 +47,46 @@ QImage WithCaption(QWidget *window)
     return image;
 }
 
-void SaveScreenshots(MainWindow *main, const StartOptions &options)
+// Saves the main window's picture and, when asked, one window's; false (with a line on standard
+// error naming what was not saved) when a picture could not be written or the window is not open.
+bool SaveScreenshots(MainWindow *main, const StartOptions &options)
 {
-    WithCaption(main).save(options.screenshotFile);
+    bool saved = true;
+    auto save = [&saved](QWidget *window, const QString &path) {
+        if (!WithCaption(window).save(path)) {
+            std::fprintf(stderr, "corvane: %s\n",
+                         qPrintable(QStringLiteral("无法保存截图 %1").arg(path)));
+            saved = false;
+        }
+    };
+    save(main, options.screenshotFile);
     if (!options.screenshotWindow.isEmpty()) {
+        const QFileInfo info(options.screenshotFile);
+        const QString path = info.path() + QLatin1Char('/') + info.completeBaseName() +
+                             QLatin1Char('-') + options.screenshotWindow + QStringLiteral(".png");
         if (QWidget *w = Windows::find(options.screenshotWindow)) {
-            const QFileInfo info(options.screenshotFile);
-            const QString path = info.path() + QLatin1Char('/') + info.completeBaseName() +
-                                 QLatin1Char('-') + options.screenshotWindow +
-                                 QStringLiteral(".png");
-            WithCaption(w->window()).save(path);
+            save(w->window(), path);
+        } else {
+            std::fprintf(stderr, "corvane: %s\n",
+                         qPrintable(QStringLiteral("窗口 %1 未打开，未保存截图 %2")
+                                        .arg(options.screenshotWindow, path)));
+            saved = false;
         }
     }
+    return saved;
+}
+
+// Settings used to be kept under Qt's "Unknown Organization": a first start under the program's
+// own name takes them over, so nothing the user chose is lost.
+void CarryOverSettings()
+{
+    QSettings settings;
+    if (!settings.allKeys().isEmpty())
+        return;
+    QSettings old(QStringLiteral("Unknown Organization"), QCoreApplication::applicationName());
+    const QStringList keys = old.allKeys();
+    for (const QString &key : keys)
+        settings.setValue(key, old.value(key));
 }
 
 // The ports: COMn entries through the port map; "virtual:alarm" and "virtual:vx8" are the
@@ -102,6 +131,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setOrganizationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2").arg(CORVANE_VERSION_MAJOR).arg(CORVANE_VERSION_MINOR));
 
@@ -119,6 +149,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "corvane: %s\n",
                      qPrintable(QStringLiteral("无法写入跟踪文件 %1").arg(options.traceFile)));
 
+    CarryOverSettings();
     InstallQtTranslations();
     InstallWidgetDialogs();
     InstallAccessibleNames();
@@ -126,6 +157,7 @@ int main(int argc, char *argv[])
 
     auto *main = Windows::get<MainWindow>();
     WireMainWindow(main);
+    main->restoreLayout();
     main->show();
     // A Qt without GBK (no ICU) would send English-mode texts wrong: say so once, after the
     // window is up (opening the converter loads ICU's tables, which start-up need not wait for).
@@ -141,8 +173,7 @@ int main(int argc, char *argv[])
     }
     if (!options.screenshotFile.isEmpty()) {
         QTimer::singleShot(options.screenshotDelayMs, &app, [main, options] {
-            SaveScreenshots(main, options);
-            QApplication::quit();
+            QApplication::exit(SaveScreenshots(main, options) ? 0 : 1);
         });
     }
     const int code = QApplication::exec();

@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 
 namespace {
@@ -23,6 +25,12 @@ struct PanelStart {
     const char *value;
 };
 const PanelStart PanelStarts[3] = {{101, "未使用"}, {103, "未使用"}, {104, "0"}};
+
+// What a first start wants to show: the widest module window (the data window with its system
+// parameters) whole, with the menu bar, the status bar and the frames around it.
+constexpr int WantedWidth = 1100;
+constexpr int WantedHeight = 860;
+const char *const GeometryKey = "MainWindow/geometry";
 
 } // namespace
 
@@ -36,6 +44,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MDIArea"));
     m_mdi->setBackground(QColor(0xAB, 0xAB, 0xAB));
+    // A module window larger than the area (a small screen, the monitor docked below) scrolls
+    // instead of being cut off.
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     Windows::setMdiArea(m_mdi);
 
@@ -83,6 +95,10 @@ void MainWindow::buildMenus()
     addEntry(file, "clear_rece", QStringLiteral("清空接收区"));
     addEntry(file, "clear_send", QStringLiteral("清空发射区"));
     addEntry(file, "clear_yuan", QStringLiteral("清空源码区"));
+    file->addSeparator();
+    QAction *quit = addEntry(file, "mnuExit", QStringLiteral("退出(&X)"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
 
     m_smsManner = bar->addMenu(QStringLiteral("短信发送方式"));
     m_smsManner->setObjectName(QStringLiteral("sms_Manner"));
@@ -115,6 +131,44 @@ void MainWindow::buildMenus()
     // The list is rebuilt each time the menu opens (by mouse or by keyboard).
     connect(m_windows, &QMenu::aboutToShow, this, &MainWindow::refreshWindowList);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::markActiveWindow);
+
+    QMenu *help = bar->addMenu(QStringLiteral("帮助(&H)"));
+    help->setObjectName(QStringLiteral("help"));
+    QAction *usage = addEntry(help, "mnuUsage", QStringLiteral("使用说明(&U)"));
+    usage->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(usage, &QAction::triggered, this, &MainWindow::usageRequested);
+    connect(addEntry(help, "mnuAbout", QStringLiteral("关于 Corvane(&A)")), &QAction::triggered,
+            this, &MainWindow::aboutRequested);
+}
+
+QSize MainWindow::startSize(const QSize &available)
+{
+    if (available.isEmpty())
+        return {WantedWidth, WantedHeight};
+    return QSize(WantedWidth, WantedHeight).boundedTo(available);
+}
+
+void MainWindow::restoreLayout()
+{
+    m_keepsLayout = true;
+    const QByteArray geometry = QSettings().value(QLatin1String(GeometryKey)).toByteArray();
+    if (!geometry.isEmpty() && restoreGeometry(geometry))
+        return;
+    const QScreen *shown = screen();
+    const QRect available = shown ? shown->availableGeometry() : QRect();
+    // The frame counts too: leave room for the title bar and borders a window manager adds.
+    const QSize frame = frameGeometry().size() - size();
+    resize(startSize(available.size() - frame.expandedTo(QSize(0, 40))));
+    if (!available.isEmpty()) {
+        QRect placed(QPoint(0, 0), frameGeometry().size().boundedTo(available.size()));
+        placed.moveCenter(available.center());
+        move(placed.topLeft());
+    }
+}
+
+void MainWindow::saveLayout() const
+{
+    QSettings().setValue(QLatin1String(GeometryKey), saveGeometry());
 }
 
 void MainWindow::buildStatusBar()
@@ -226,6 +280,8 @@ void MainWindow::onTimer1()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Every other window goes with the main window; the launcher's unload closes the port.
+    if (m_keepsLayout)
+        saveLayout();
     Windows::unloadAll();
     event->accept();
 }

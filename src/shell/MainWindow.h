@@ -42,6 +42,13 @@ public:
     // Checks the entry of the current child window only.
     void markActiveWindow();
 
+    // The size and place the user last left the window at; a first start gets a size that shows
+    // a whole module window, within the screen. saveLayout() keeps them for the next start.
+    void restoreLayout();
+    void saveLayout() const;
+    // The first-start size within a screen's available area (at most the area, kept whole).
+    static QSize startSize(const QSize &available);
+
     // Shows the launcher 100 ms after start-up; its tick handler, public for tests.
     QTimer Timer1;
     void onTimer1();
@@ -56,6 +63,9 @@ Q_SIGNALS:
     // A new sending mode was chosen: the text typed for the old one does not fit it.
     void clearSendRequested();
     void smsModeChosen(MainWindow::SmsMode mode);
+    // "使用说明" and "关于 Corvane" of the menu "帮助(&H)".
+    void usageRequested();
+    void aboutRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -72,4 +82,6 @@ private:
     QAction *m_english = nullptr;
     QAction *m_hex = nullptr;
     QLabel *m_panels[3] = {};
+    // Set by restoreLayout(): only a window that started from the kept layout keeps it again.
+    bool m_keepsLayout = false;
 };

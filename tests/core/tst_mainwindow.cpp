@@ -3,6 +3,7 @@
 // window; the message boxes of the running program.
 #include "alarm/ui/frmZ41COM.h"
 #include "app/AppWindows.h"
+#include "app/HelpWindows.h"
 #include "app/Translations.h"
 #include "connect/ui/frmZ40MOD.h"
 #include "core/SerialLink.h"
@@ -147,6 +148,58 @@ private Q_SLOTS:
         trigger({"mnuCode", "mnuCode"});
         QCOMPARE(m_main->findChildren<QWidget *>("Form18").size(), 1);
         QCOMPARE(Windows::find("Form18")->windowModality(), Qt::NonModal);
+    }
+
+    // A module window taller than the area scrolls instead of being cut off; the monitor dock
+    // takes about a third of the height; a first start shows a whole module window where the
+    // screen allows and never more than the screen.
+    void windowsFit()
+    {
+        m_main->resize(700, 420);
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main));
+        openAlarmWindow();
+        QCoreApplication::processEvents();
+        QVERIFY(m_main->mdiArea()->verticalScrollBar()->isVisible());
+        m_main->resize(900, 900);
+        trigger({"mnuMonitor"});
+        QCoreApplication::processEvents();
+        const int dock = m_main->findChild<QDockWidget *>(QStringLiteral("dockMonitor"))->height();
+        QVERIFY2(dock >= 240 && dock <= 340, qPrintable(QString::number(dock)));
+        const struct {
+            QSize available, start;
+        } screens[] = {{{1920, 1040}, {1100, 860}},
+                       {{1024, 728}, {1024, 728}},
+                       {{1366, 700}, {1100, 700}},
+                       {{0, 0}, {1100, 860}}};
+        for (const auto &screen : screens)
+            QCOMPARE(MainWindow::startSize(screen.available), screen.start);
+    }
+
+    // 帮助: the usage window shows the Chinese usage section built into the program, the about
+    // box names the version, Qt, the licence and where settings and logs are kept; 文件 → 退出
+    // (Ctrl+Q) closes the main window.
+    void helpAndExit()
+    {
+        MessageRecorder messages;
+        m_main->show();
+        trigger({"mnuUsage", "mnuUsage"});
+        auto *usage = qobject_cast<QTextBrowser *>(Windows::find(QStringLiteral("frmUsage")));
+        QVERIFY(usage && usage->isVisible() && usage->windowTitle() == "使用说明");
+        QVERIFY(usage->toPlainText().contains(QStringLiteral("连接报警模块")));
+        QVERIFY(!usage->toPlainText().contains(QStringLiteral("Traffic monitor")));
+        QCOMPARE(UsageSection("# T\n## Other\nx\n## 使用说明\na\n```\n## b\n```\n\n## Next\nc"),
+                 "## 使用说明\na\n```\n## b\n```");
+        trigger({"mnuAbout"});
+        QCOMPARE(messages.messages.size(), 1);
+        const QString about = messages.messages[0].text;
+        for (const QString &part :
+             {QStringLiteral("Qt 版本：") + qVersion(), QStringLiteral("许可："),
+              QStringLiteral("设置文件："), QStringLiteral("通信日志：")})
+            QVERIFY2(about.contains(part), qPrintable(about));
+        QCOMPARE(entry("mnuExit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        trigger({"mnuExit"});
+        QVERIFY(!m_main->isVisible());
     }
 
     // --- the launcher frmMain ---
