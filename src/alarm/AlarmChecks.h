@@ -11,6 +11,9 @@ namespace AlarmChecks {
 // character, NUL, anything outside ASCII): its box then switches to "汉字", else to "英文".
 bool NeedsChinese(const QString &text);
 
+// Text of a multi-line box as the module gets it: every line break as CR LF.
+QString WireLineEnds(const QString &text);
+
 // Trigger of an input: first selected of "仅高电平" (2), "仅低电平" (1), "电平变化" (3); else 0.
 quint8 TriggerCode(bool highOnly, bool lowOnly, bool levelChange);
 // Group sending: 0 off, 1 to the whole table, 2 to the table without the administrator.
@@ -25,6 +28,12 @@ quint8 IntervalUnits(double seconds);
 quint8 DelaySeconds(double seconds);
 // Relay of the output test from its list text: "Do0 通道" 0 ... "Do7 通道" 7; anything else -1.
 int TestRelayNumber(const QString &text);
+
+// A value the frame carries only in steps (name of the box, the typed and the stored value, the
+// unit and the step, as in "400毫秒一级"): the question asked before writing the stored value
+// instead of the typed one; empty when they agree.
+QString SteppedValueQuestion(const QString &name, double typed, double stored, const QString &unit,
+                             const QString &step);
 
 // ---- refusals: the message to show, empty when the value can be sent --------------------------
 

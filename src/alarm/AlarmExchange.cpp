@@ -3,6 +3,8 @@
 #include "alarm/AlarmFrames.h"
 #include "core/SerialLink.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -64,12 +66,31 @@ struct BranchOf {
     Branch operator()(const R::PowerSaving &r) const { return {0xD3, r.on()}; }
     Branch operator()(const R::WakeDelays &) const { return {0xD2}; }
     Branch operator()(const R::WakeMode &) const { return {0xDB}; }
+    // Not read by the order, but the echo of their writes.
+    Branch operator()(const R::AlarmModes &) const { return {0xAC}; }
+    Branch operator()(const R::BaudAnswer &) const { return {0xF2}; }
     template <class T> Branch operator()(const T &) const { return {}; }
 };
 
 Branch branch(const AlarmReplyValue &reply)
 {
     return std::visit(BranchOf{}, reply);
+}
+
+// Codes whose writes the module answers with the written values.
+constexpr quint8 EchoedWrites[] = {0xA1, 0xA2, 0xA3, 0xF1, 0xE2, 0xE1, 0xF8,
+                                   0xF9, 0xFB, 0xD3, 0xD2, 0xDB, 0xAC, 0xF2};
+
+// The code of a parameter write that the module echoes; 0 for any other frame.
+quint8 EchoedCode(const QByteArray &frame)
+{
+    if (frame.size() < 10 || !frame.startsWith(FramePreamble) || frame.at(9) != 0x01)
+        return 0;
+    const quint8 code = quint8(frame.at(8));
+    return std::find(std::begin(EchoedWrites), std::end(EchoedWrites), code) !=
+                   std::end(EchoedWrites)
+               ? code
+               : 0;
 }
 
 struct TakeInto {
@@ -203,6 +224,8 @@ void AlarmExchange::setListening(bool on)
 void AlarmExchange::onReply(const AlarmReplyValue &reply)
 {
     m_settings.take(reply);
+    if (m_unconfirmed.removeAll(branch(reply).code) > 0 && m_unconfirmed.isEmpty())
+        Q_EMIT writesConfirmed();
     const qint16 next = nextReadStep(reply);
     if (next >= 0)
         m_readAllStep = next;
@@ -244,7 +267,7 @@ void AlarmExchange::readAllTick()
     const QByteArray frame = readFrame(m_readAllStep);
     if (!frame.isEmpty()) {
         // Sent again every 500 ms until a reply moves the sequence on.
-        m_link.write(frame);
+        write(frame);
         return;
     }
     Timer2.stop();
@@ -273,7 +296,7 @@ void AlarmExchange::workModeTick()
         return;
     }
     if (!tick.frame.isEmpty())
-        m_link.write(tick.frame);
+        write(tick.frame);
     m_writeStep = tick.next;
     if (tick.finished) {
         Timer1.stop();
@@ -294,7 +317,7 @@ void AlarmExchange::powerSavingTick()
     const AlarmSequences::WriteTick tick =
         AlarmSequences::PowerSavingTick(m_writeStep, m_powerSavingChoice);
     if (!tick.frame.isEmpty())
-        m_link.write(tick.frame);
+        write(tick.frame);
     m_writeStep = tick.next;
     if (tick.finished) {
         Timer3.stop();
@@ -376,7 +399,30 @@ void AlarmExchange::clearPhoneTable()
 
 void AlarmExchange::send(const QByteArray &frame)
 {
+    write(frame);
+}
+
+void AlarmExchange::write(const QByteArray &frame)
+{
     m_link.write(frame);
+    if (const quint8 code = EchoedCode(frame)) {
+        m_wrote = true;
+        if (!m_unconfirmed.contains(code))
+            m_unconfirmed.append(code);
+    }
+}
+
+void AlarmExchange::beginWrites()
+{
+    m_unconfirmed.clear();
+    m_wrote = false;
+}
+
+AlarmExchange::WriteState AlarmExchange::writeState() const
+{
+    if (!m_unconfirmed.isEmpty())
+        return WriteState::Waiting;
+    return m_wrote ? WriteState::Confirmed : WriteState::None;
 }
 
 void AlarmExchange::startTestRequest(int command, const QByteArray &frame)

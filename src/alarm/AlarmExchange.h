@@ -124,6 +124,17 @@ public:
     // Any other frame (parameter writes, the baud command, the version code).
     void send(const QByteArray &frame);
 
+    // ---- confirmation of parameter writes ----
+    // A parameter write (operation 01) of a code the module echoes is confirmed when a reply
+    // with that code comes back. A write the module does not answer (model, clear, relay
+    // switch) is not waited for; the record, phone-table and code writes have answers of their
+    // own.
+    enum class WriteState { None, Waiting, Confirmed };
+    // Forgets the writes so far: a new user action starts.
+    void beginWrites();
+    // None: nothing written since beginWrites() that the module confirms.
+    WriteState writeState() const;
+
     // ---- communication test: DTR off, 2 s, the frame, DTR on ----
     // The text machine answers the reply of command (1 read SMS, 2 send state, 3 send SMS) from
     // the moment the frame leaves. The wait runs on a timer: the line is read and the window
@@ -147,9 +158,13 @@ Q_SIGNALS:
     void choiceMissing(AlarmSequences::WriteTick::Missing missing);
     // A test request has ended: written in full, or not at all (cancelled, port closed).
     void testRequestEnded(const QByteArray &frame, bool written);
+    // The module has confirmed every write since beginWrites().
+    void writesConfirmed();
 
 private:
     void onReply(const AlarmReplyValue &reply);
+    // Every preamble frame goes out here, so that its confirmation can be awaited.
+    void write(const QByteArray &frame);
     void endTestRequest(bool write);
 
     SerialLink &m_link;
@@ -160,6 +175,8 @@ private:
     qint16 m_writeStep = 0;
     std::function<AlarmSequences::WorkModeChoice()> m_workModeChoice;
     AlarmSequences::PowerSavingChoice m_powerSavingChoice;
+    QList<quint8> m_unconfirmed; // codes written and not yet echoed
+    bool m_wrote = false;        // a confirmed kind of write since beginWrites()
     QByteArray m_testFrame;
     int m_testCommand = 0;
     bool m_listening = true;

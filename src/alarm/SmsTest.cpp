@@ -1,6 +1,9 @@
 #include "alarm/SmsTest.h"
 
+#include "alarm/AlarmChecks.h"
 #include "core/ByteRoutines.h"
+
+#include <climits>
 
 namespace SmsTest {
 
@@ -11,6 +14,26 @@ namespace {
 const QString WrongAddress = QStringLiteral("您输入的模块地址不正确，请重新输入");
 const QString WrongContent = QStringLiteral("您所发射的内容不符合要求， 请输入要发射的内容");
 const QString WrongReceiver = QStringLiteral("您接收方地址不符合要求， 请输入接收方地址");
+
+// The largest value of a 16-bit length field.
+constexpr int LengthFieldMax = 0xFFFF;
+
+bool AllDigits(const QString &text)
+{
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+// The largest content the frame's length field can count: the passive format frame counts the
+// ten header bytes too; the active transparent frame has no length field.
+int LongestContent(const Form &form)
+{
+    if (!form.passive && !form.format)
+        return INT_MAX;
+    return form.passive && form.format ? LengthFieldMax - 10 : LengthFieldMax;
+}
 
 // The first character of an English-mode text that has no single-byte code, or a null QChar.
 QChar FirstWideCharacter(const QString &text)
@@ -58,9 +81,10 @@ QString DecodeContent(const QByteArray &bytes, int first, int last, SmsSendMode 
 
 } // namespace
 
-Request BuildRequest(Button button, const Form &form, const QString &address,
-                     const QString &content, const QString &receiver, bool gbkAvailable)
+Request BuildRequest(Button button, const Form &form, const QString &address, const QString &typed,
+                     const QString &receiver, bool gbkAvailable)
 {
+    const QString content = AlarmChecks::WireLineEnds(typed);
     if (button == Reset)
         return {};
     const bool addressNeeded = button != SendSms || form.passive;
@@ -91,16 +115,21 @@ Request BuildRequest(Button button, const Form &form, const QString &address,
     default:
         break;
     }
-    if (form.format && receiver.size() != 11)
+    if (form.format && (receiver.size() != 11 || !AllDigits(receiver)))
         return {{}, WrongReceiver};
     const QByteArray bytes = AlarmFrames::SmsContent(form.mode, content);
+    if (bytes.size() > LongestContent(form))
+        return {{},
+                QStringLiteral("发射内容有%1字节，超过了一帧最多能带的%2字节，请缩短后再发送")
+                    .arg(bytes.size())
+                    .arg(LongestContent(form))};
     const QByteArray to = form.format ? AlarmFrames::SmsReceiverBytes(receiver) : QByteArray();
     return {AlarmFrames::SmsSend(form.passive, form.format, a1, a2, to, bytes), {}};
 }
 
 int ContentLength(SmsSendMode mode, const QString &text)
 {
-    return int(AlarmFrames::SmsContent(mode, text).size());
+    return int(AlarmFrames::SmsContent(mode, AlarmChecks::WireLineEnds(text)).size());
 }
 
 QString SentLine(const QByteArray &frame)
@@ -119,9 +148,6 @@ Reception FinishReception(const QString &replyText, const Form &form)
         r.log = head + replyText + QLatin1Char('\n');
 
     const QByteArray bytes = FieldBytes(replyText);
-    if (bytes.size() > LongestShown)
-        return r;
-    r.shown = true;
     const int last = int(bytes.size()) - 1;
 
     if (form.format) {

@@ -34,27 +34,26 @@ struct Request {
 
 // The frame of a button from the texts of the module address box ("12:34:"), the send box and
 // the receiver box; or the message that refuses them. "复位" gives neither. English text outside
-// ASCII is refused when GBK is not available (gbkAvailable, see AnsiEncodable).
+// ASCII is refused when GBK is not available (gbkAvailable, see AnsiEncodable). Line breaks of
+// the send box go out as CR LF, as from every multi-line box of the window; the receiver must be
+// 11 digits, and a text too long for the frame's 16-bit length field is refused.
 Request BuildRequest(Button button, const Form &form, const QString &address,
                      const QString &content, const QString &receiver,
                      bool gbkAvailable = GbkAvailable());
 
-// Bytes the send box gives in a send mode (shown while it is typed).
+// Bytes the send box gives in a send mode (shown while it is typed), line breaks as CR LF.
 int ContentLength(AlarmFrames::SmsSendMode mode, const QString &text);
 
 // "发射  24:12:34:52:0D:" and the line end.
 QString SentLine(const QByteArray &frame);
 
-// A received message, ended by the quiet time or by the cap.
+// A received message, ended by the quiet time or by the reception cap. Every reception is
+// decoded and shown, whatever its length: a long one must not leave the previous one standing.
 struct Reception {
-    QString log;        // "接收  " lines for the log box (one or two lines)
-    bool shown = false; // false: too long to show; only the log line is written
-    QString sender;     // sender's number (format transmission), else empty
-    QString content;    // decoded content and the line end
+    QString log;     // "接收  " lines for the log box (one or two lines)
+    QString sender;  // sender's number (format transmission), else empty
+    QString content; // decoded content and the line end
 };
-
-// Longer receptions are only logged.
-constexpr int LongestShown = 101;
 
 // replyText is the reception as hex fields ("21:12:34:..."), as the reply parser collects it.
 Reception FinishReception(const QString &replyText, const Form &form);

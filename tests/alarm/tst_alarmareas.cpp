@@ -58,7 +58,7 @@ private Q_SLOTS:
                              {17, "8BBE59075DF2517395ED000D000A"},
                              {107, "8BBE59075DF25F00542F000D000A"},
                              {197, "03 03"}})
-            << none;
+            << "重复报警间隔只能按10秒一级保存：输入的 15 秒将写为 10 秒。是否照此写入？";
         QTest::newRow("input: 90 English characters, empty low text, no relay")
             << QStringList{"Combo5=#7",   "Text15=",    "Text17=" + times(90, "A"),
                            "Option13=1",  "Check1=1",   "Check2=1",
@@ -71,12 +71,12 @@ private Q_SLOTS:
             << QStringList{"Combo5=#3",  "Text15=" + times(45, "中"),
                            "Text17=",    "-Option9",
                            "Check1=0",   "Check2=1",
-                           "Text16=9",   "Option11=1",
+                           "Text16=0",   "Option11=1",
                            "Option15=1", "Text20=2.6",
                            "Combo7=#7"}
             << "Command16"
             << frameOf(199, {{0, P "B4 01 03 04 00 00 00 5A 00"}, {17, "4E2D", 45}, {197, "03 08"}})
-            << none;
+            << "报警次数只能按整数保存：输入的 2.6 次将写为 3 次。是否照此写入？";
         QTest::newRow("relay: UCS-2 texts, level")
             << L("Combo6=#0|Text12=设备关|Text8=设备开|Option16=1|Text10=0|Text14=0|Check5=0|"
                  "Text18=|Option22=1|Option23=1|Check6=0")
@@ -135,7 +135,8 @@ private Q_SLOTS:
         QTest::newRow("A3 60 s") << L("Text4=60") << "Command7" << hex(P "A3 01 00 00 2E E0")
                                  << none;
         QTest::newRow("A3 0.004 s is one unit")
-            << L("Text4=0.004") << "Command7" << hex(P "A3 01 00 00 00 01") << none;
+            << L("Text4=0.004") << "Command7" << hex(P "A3 01 00 00 00 01")
+            << "重起时间只能按0.005秒一级保存：输入的 0.004 秒将写为 0.005 秒。是否照此写入？";
         QTest::newRow("A3 at the top")
             << L("Text4=21474836.475") << "Command7" << hex(P "A3 01 FF FF FF FF") << none;
         QTest::newRow("D1 SMS model") << L("Option3=1") << "Command9" << hex(P "D1 01 02") << none;
@@ -212,6 +213,12 @@ private Q_SLOTS:
         QTest::newRow("wake delay above 65535 counts")
             << L("Option5=1|Text11=26214001") << "Command14"
             << "醒后延时应在0到26214000毫秒之间";
+        QTest::newRow("wake delay of 1000 ms, 800 ms refused")
+            << L("Option5=1|Text11=1000|answer=No") << "Command14"
+            << "醒后空闲延时只能按400毫秒一级保存：输入的 1000 毫秒将写为 800 毫秒。是否照此写入？";
+        QTest::newRow("reply delay of 2.5 s, 2 s refused")
+            << L("Combo6=#0|Text18=2.5|answer=No") << "Command13"
+            << "短信回复延时只能按整秒保存：输入的 2.5 秒将写为 2 秒。是否照此写入？";
         QTest::newRow("parameter on a closed port")
             << L("Link=closed") << "Command2"
             << "串口没有打开，参数无法发送。请先连接模块：在连接窗口中选择串口和波特率，再点击“连接"

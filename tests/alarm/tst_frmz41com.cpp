@@ -65,6 +65,8 @@ private Q_SLOTS:
         row("D3 on", "", hex(P "D3 00 01"), "Label19=有省电|Option5=1", "");
         row("DB mode 2", "", hex(P "DB 00 01"), "Label30=模式2|Option8=1", "");
         row("A1 both", "", hex(P "A1 00 03"), "Label10=有密码|Check3=1|Check4=1", "");
+        row("AC none shows 无", "", hex(P "AC 00 01 02 03 00 02 01 03 00"),
+            "Combo9_0=0|Combo9_3/text=无|Combo9_7/text=无", "");
         row("F1 password", "", hex(P "F1 00 31 52 24 08"), "Label5=31:52:24:08:", "");
         row("E2 address", "", hex(P "E2 00 12 34"), "Label9=12:34:|Text3=12:34:", "");
         row("A2 receiver", "", hex(P "A2 00 01 38 00 13 80 AA"),
@@ -101,6 +103,62 @@ private Q_SLOTS:
         for (const QString &entry : shownAfter)
             QCOMPARE(entry.section('=', 0, 0) + '=' + shown(entry.section('=', 0, 0)), entry);
         QTEST(messages->texts(), "boxes");
+    }
+
+    // Panel 2 says what a write set and whether the module confirmed it, until the next action.
+    void writeFeedback_data()
+    {
+        QTest::addColumn<QStringList>("controls");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArrayList>("replies");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("restart time confirmed")
+            << L("Text4=60") << "Command7" << QByteArrayList{hex(P "A3 00 00 00 2E E0")}
+            << "模块状态：模块已确认 重起时间 60 秒";
+        QTest::newRow("restart time unanswered")
+            << L("Text4=60") << "Command7" << QByteArrayList{}
+            << "模块状态：模块没有确认 重起时间 60 秒（3 秒内没有应答，请检查连接后重试）";
+        QTest::newRow("model, never answered")
+            << L("Option3=1") << "Command9" << QByteArrayList{}
+            << "模块状态：已发送 模块型号 短信（模块对这条指令不作应答）";
+        QTest::newRow("power saving off, confirmed")
+            << L("Option6=1") << "Command14" << QByteArrayList{hex(P "D3 00 00")}
+            << "模块状态：模块已确认 省电设置（不省电）";
+    }
+    void writeFeedback()
+    {
+        QFETCH(QStringList, controls);
+        QFETCH(QString, button);
+        QFETCH(QByteArrayList, replies);
+        window->onTimer5();
+        apply(controls);
+        press(button);
+        AlarmExchange &x = window->exchange();
+        for (const QByteArray &reply : replies) {
+            if (x.Timer3.isActive())
+                x.powerSavingTick();
+            inject(reply);
+        }
+        if (x.Timer3.isActive())
+            x.powerSavingTick();
+        QVERIFY(!x.Timer3.isActive());
+        window->onConfirmTimer();
+        QTEST(moduleLine, "line");
+    }
+
+    // A send the module reports as failed is shown in a message box, not only in panel 2, and
+    // the state does not outlive the next action.
+    void testFailureIsShown()
+    {
+        window->onTimer5();
+        window->exchange().parser().setModuleForm(1, 1);
+        window->tabs()->setCurrentIndex(frmZ41COM::TestPage);
+        inject(hex("D7 FC"));
+        QCOMPARE(moduleLine, QStringLiteral("模块状态：发送失败"));
+        press("Command21_3");
+        QCOMPARE(moduleLine, QString());
+        QCOMPARE(messages->texts(),
+                 QStringList{QStringLiteral("模块报告：发送失败。这条指令没有成功，请检查后重试")});
     }
 
     void parserTakesOverAtTimer5()

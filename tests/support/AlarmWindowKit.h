@@ -46,6 +46,7 @@ protected:
     frmZ41COM *window = nullptr;
     MemorySerialBackend *backend = nullptr;
     MessageRecorder *messages = nullptr;
+    QString moduleLine; // the last text for panel 2 of the status bar
 
     // The named control of the window; a missing one ends the test run.
     template <class T> T *c(const QString &name)
@@ -70,7 +71,7 @@ protected:
     // Sets controls from "Name=value" entries: a line or text box takes the text, a combo box
     // the list entry "#n" (#-1 none) or else the text, a check or option box "1"/"0", the grid
     // "#n" selects row n (0-based). "Name!" clicks the control, "-Name" clears the option group
-    // of Name, "Link=closed" closes the port.
+    // of Name, "Link=closed" closes the port, "answer=No" answers the next message box No.
     void apply(const QStringList &entries)
     {
         for (const QString &entry : entries) {
@@ -89,6 +90,10 @@ protected:
                 window->exchange().link().close();
                 continue;
             }
+            if (name == QLatin1String("answer")) {
+                messages->answers << MsgResult::No;
+                continue;
+            }
             QWidget *w = c<QWidget>(name);
             if (auto *edit = qobject_cast<QLineEdit *>(w))
                 edit->setText(value);
@@ -104,10 +109,12 @@ protected:
                 grid->selectRow(value.mid(1).toInt());
         }
     }
-    // What a control shows: the text of a label or box, the list index of a combo box, "1"/"0"
-    // for a check or option box, the numbers of a grid joined by ",".
+    // What a control shows: the text of a label or box, the list index of a combo box (its text
+    // for "Name/text"), "1"/"0" for a check or option box, the numbers of a grid joined by ",".
     QString shown(const QString &name)
     {
+        if (name.endsWith(QLatin1String("/text")))
+            return c<QComboBox>(name.chopped(5))->currentText();
         QWidget *w = c<QWidget>(name);
         if (auto *label = qobject_cast<QLabel *>(w))
             return label->text();
@@ -141,6 +148,12 @@ protected:
         link->setBackend(backend);
         link->open();
         window = new frmZ41COM(link, identity);
+        moduleLine.clear();
+        QObject::connect(window, &frmZ41COM::statusTextChanged, window,
+                         [this](int panel, const QString &text) {
+                             if (panel == 2)
+                                 moduleLine = text;
+                         });
         QObject::connect(window, &frmZ41COM::connectWanted, window,
                          [] { Windows::showModal(Windows::get(QStringLiteral("frmZ40MOD"))); });
         window->load();

@@ -17,11 +17,8 @@ QString BoxText(const QWidget *box)
 {
     if (auto *edit = qobject_cast<const QLineEdit *>(box))
         return edit->text();
-    if (auto *area = qobject_cast<const QPlainTextEdit *>(box)) {
-        QString text = area->toPlainText();
-        text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-        return text;
-    }
+    if (auto *area = qobject_cast<const QPlainTextEdit *>(box))
+        return AlarmChecks::WireLineEnds(area->toPlainText());
     if (auto *combo = qobject_cast<const QComboBox *>(box))
         return combo->currentText();
     return QString();
@@ -41,6 +38,20 @@ void SetBoxText(QWidget *box, const QString &text)
 double BoxNumber(const QWidget *box)
 {
     return AlarmSequences::TextNumber(BoxText(box));
+}
+
+bool AcceptStored(QLineEdit *box, const QString &name, double stored, const QString &unit,
+                  const QString &step)
+{
+    const QString question =
+        AlarmChecks::SteppedValueQuestion(name, BoxNumber(box), stored, unit, step);
+    if (question.isEmpty())
+        return true;
+    if (ShowMessage(question, QStringLiteral("提示"), MsgIcon::Question, MsgButtons::YesNo) !=
+        MsgResult::Yes)
+        return false;
+    box->setText(QString::number(stored, 'g', 12));
+    return true;
 }
 
 void ClearComboText(QComboBox *box)

@@ -24,6 +24,10 @@ public:
     virtual void setStatusText(int panel, const QString &text) = 0;
     // "模块状态：" and the state, in panel 2.
     virtual void setModuleStatus(const QString &text) = 0;
+    // A write has gone out (what: the setting and its value, e.g. "重起时间 60 秒"): panel 2
+    // says so and then whether the module confirmed it. It is cleared when the next action
+    // starts.
+    virtual void reportWrite(const QString &what) = 0;
     // How the communication test sends a text (the main window's "短信发送方式").
     virtual AlarmFrames::SmsSendMode smsMode() const = 0;
     // Reads the whole module again ("刷新").

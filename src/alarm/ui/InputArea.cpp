@@ -120,6 +120,9 @@ void InputArea::writeSettings()
     if (BoxNumber(Text16) > 2550)
         Text16->setText(QStringLiteral("2550"));
     values.interval = AlarmChecks::IntervalUnits(BoxNumber(Text16));
+    if (!AcceptStored(Text16, QStringLiteral("重复报警间隔"), values.interval * 10.0,
+                      QStringLiteral("秒"), QStringLiteral("10秒一级")))
+        return;
     values.group = AlarmChecks::GroupCode(Check1->isChecked(), Check2->isChecked());
     values.low = {BoxText(Text15), Option12->isChecked()};
     values.high = {BoxText(Text17), Option14->isChecked()};
@@ -139,6 +142,9 @@ void InputArea::writeSettings()
         ShowMessage(countRefusal, QStringLiteral("提示"), MsgIcon::Information);
         return;
     }
+    if (!AcceptStored(Text20, QStringLiteral("报警次数"), values.count, QStringLiteral("次"),
+                      QStringLiteral("整数")))
+        return;
     m_exchange->writeInputRecord(ch, record);
 }
 
@@ -171,6 +177,7 @@ void InputArea::setModes()
         modes[size_t(i)] = Combo9[i] ? AlarmFrames::AlarmModeCode(Combo9[i]->currentText()) : 0;
     m_exchange->writeAlarmModes(modes);
     ShowMessage(QStringLiteral("指令发送成功"), QStringLiteral("提示"));
+    m_host->reportWrite(QStringLiteral("报警方式"));
 }
 
 void InputArea::showRecord(const AlarmRecords::DiRecordFields &f)
@@ -202,7 +209,13 @@ void InputArea::showModes(const std::array<quint8, 8> &modes)
 {
     for (int i = 0; i < 8; ++i) {
         const quint8 m = modes[size_t(i)];
-        // "无" is no entry of the list: the box then shows nothing.
-        Combo9[i]->setCurrentIndex(m >= 1 && m <= 3 ? m - 1 : -1);
+        if (m >= 1 && m <= 3) {
+            Combo9[i]->setCurrentIndex(m - 1);
+        } else {
+            // "无" is no entry of the list: the box shows it as its text, so that "none" is
+            // told apart from an empty box that has not been read (and is sent back as 0).
+            Combo9[i]->setCurrentIndex(-1);
+            Combo9[i]->setEditText(QStringLiteral("无"));
+        }
     }
 }

@@ -73,33 +73,47 @@ bool ParamArea::accepted(const QString &refusal)
     return false;
 }
 
+void ParamArea::write(const QByteArray &frame, const QString &what)
+{
+    m_exchange->send(frame);
+    m_host->reportWrite(what);
+}
+
 void ParamArea::sendPasswordMode()
 {
     if (!portOpen())
         return;
-    m_exchange->send(AlarmFrames::PasswordMode(
-        AlarmFrames::PasswordFlags(Check4->isChecked(), Check3->isChecked())));
+    const bool send = Check4->isChecked(), receive = Check3->isChecked();
+    const QString use = send && receive ? QStringLiteral("发送和接收")
+                        : send          ? QStringLiteral("发送")
+                        : receive       ? QStringLiteral("接收")
+                                        : QStringLiteral("都不");
+    write(AlarmFrames::PasswordMode(AlarmFrames::PasswordFlags(send, receive)),
+          QStringLiteral("密码方式（%1需要密码）").arg(use));
 }
 
 void ParamArea::sendPassword()
 {
     if (!portOpen() || !accepted(AlarmChecks::CheckPassword(Text1->text())))
         return;
-    m_exchange->send(AlarmFrames::SmsPassword(Text1->text().toUpper()));
+    const QString text = Text1->text().toUpper();
+    write(AlarmFrames::SmsPassword(text), QStringLiteral("短信密码 ") + text);
 }
 
 void ParamArea::sendReceiverNumber()
 {
     if (!portOpen() || !accepted(AlarmChecks::CheckReceiverNumber(Text2->text())))
         return;
-    m_exchange->send(AlarmFrames::ReceiverNumber(Text2->text().toUpper()));
+    const QString text = Text2->text().toUpper();
+    write(AlarmFrames::ReceiverNumber(text), QStringLiteral("接收号码 ") + text);
 }
 
 void ParamArea::sendPassiveAddress()
 {
     if (!portOpen() || !accepted(AlarmChecks::CheckPassiveAddress(Text3->text())))
         return;
-    m_exchange->send(AlarmFrames::PassiveAddressFromText(Text3->text().toUpper()));
+    const QString text = Text3->text().toUpper();
+    write(AlarmFrames::PassiveAddressFromText(text), QStringLiteral("模块地址 ") + text);
 }
 
 void ParamArea::sendRestartTime()
@@ -107,7 +121,13 @@ void ParamArea::sendRestartTime()
     quint32 units = 0;
     if (!portOpen() || !accepted(AlarmChecks::CheckRestartTime(BoxNumber(Text4), &units)))
         return;
-    m_exchange->send(AlarmFrames::RestartTime(units));
+    // The frame counts units of 5 ms.
+    const double seconds = units * 0.005;
+    if (!AcceptStored(Text4, QStringLiteral("重起时间"), seconds, QStringLiteral("秒"),
+                      QStringLiteral("0.005秒一级")))
+        return;
+    write(AlarmFrames::RestartTime(units),
+          QStringLiteral("重起时间 %1 秒").arg(QString::number(seconds, 'g', 12)));
 }
 
 void ParamArea::sendModuleModel()
@@ -116,14 +136,14 @@ void ParamArea::sendModuleModel()
         return;
     // Nothing is sent while neither model is chosen.
     if (Option3->isChecked())
-        m_exchange->send(AlarmFrames::ModuleModel(2));
+        write(AlarmFrames::ModuleModel(2), QStringLiteral("模块型号 短信"));
     else if (Option4->isChecked())
-        m_exchange->send(AlarmFrames::ModuleModel(1));
+        write(AlarmFrames::ModuleModel(1), QStringLiteral("模块型号 GPRS"));
 }
 
 void ParamArea::sendParameterClear()
 {
     if (!portOpen())
         return;
-    m_exchange->send(AlarmFrames::ParameterClear());
+    write(AlarmFrames::ParameterClear(), QStringLiteral("清空参数"));
 }

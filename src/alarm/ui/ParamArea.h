@@ -32,6 +32,8 @@ public:
 private:
     // True when the port is open; otherwise says so and how to connect.
     bool portOpen() const;
+    // Sends frame and has the status bar report what it set and whether it was confirmed.
+    void write(const QByteArray &frame, const QString &what);
     AlarmExchange *m_exchange;
     AlarmPageHost *m_host;
     // Shows a refusal (when there is one) and tells whether the value may be sent.

@@ -117,12 +117,23 @@ void RelayArea::writeSettings()
         return;
 
     AlarmRecords::DoRecordValues values;
-    values.replyDelay = AlarmChecks::DelaySeconds(BoxNumber(Text18));
     values.mode = AlarmChecks::OutputModeCode(Option16->isChecked(), Option17->isChecked());
-    if (values.mode == 2) {
+    // The record carries whole seconds: a fraction is asked about before it is rounded.
+    const struct {
+        QLineEdit *box;
+        const char *name;
+        quint8 *seconds;
+    } delays[] = {{Text18, "短信回复延时", &values.replyDelay},
+                  {Text10, "延时恢复高电平", &values.highDelay},
+                  {Text14, "延时恢复低电平", &values.lowDelay}};
+    for (const auto &d : delays) {
         // The delays return the relay by itself: they only mean something for a pulse.
-        values.highDelay = AlarmChecks::DelaySeconds(BoxNumber(Text10));
-        values.lowDelay = AlarmChecks::DelaySeconds(BoxNumber(Text14));
+        if (d.box != Text18 && values.mode != 2)
+            continue;
+        *d.seconds = AlarmChecks::DelaySeconds(BoxNumber(d.box));
+        if (!AcceptStored(d.box, QString::fromUtf8(d.name), *d.seconds, QStringLiteral("秒"),
+                          QStringLiteral("整秒")))
+            return;
     }
     values.reply = AlarmChecks::SmsReplyCode(Check5->isChecked(), Option18->isChecked(),
                                              Option20->isChecked());
@@ -152,6 +163,8 @@ void RelayArea::outputTest()
     const bool close = Command27_0->text() == CloseCaption;
     Command27_0->setText(close ? OpenCaption : CloseCaption);
     m_exchange->switchRelay(relay, close);
+    m_host->reportWrite(
+        QStringLiteral("%1 Do%2").arg(close ? CloseCaption : OpenCaption).arg(relay));
 }
 
 void RelayArea::showRecord(const AlarmRecords::DoRecordFields &f)

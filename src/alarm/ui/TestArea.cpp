@@ -88,6 +88,13 @@ void TestArea::showReply(const AlarmReplyValue &reply)
     if (const auto *r = std::get_if<R::TestLine>(&reply)) {
         appendLog(QStringLiteral("接收  ") + r->fields + QLatin1Char('\n'));
         m_host->setModuleStatus(r->status);
+        // A failure must not pass unseen in the status bar alone.
+        for (const char *failure : {"发送失败", "没有上网", "格式错误"}) {
+            if (r->status == QString::fromUtf8(failure))
+                ShowMessage(
+                    QStringLiteral("模块报告：%1。这条指令没有成功，请检查后重试").arg(r->status),
+                    QStringLiteral("系统提示"), MsgIcon::Exclamation);
+        }
     } else if (const auto *r = std::get_if<R::TestStatus>(&reply)) {
         m_host->setModuleStatus(r->status);
     } else if (const auto *r = std::get_if<R::TestData>(&reply)) {
@@ -114,8 +121,6 @@ void TestArea::finishMessage(const QString &text, bool capped)
     if (capped)
         appendLog(
             QStringLiteral("接收数据已达%1字节，本条接收结束\n").arg(AlarmReplyParser::MessageCap));
-    if (!r.shown)
-        return;
     if (f.format)
         m_sender->setText(r.sender);
     m_source->setPlainText(r.content);

@@ -107,7 +107,10 @@ frmZ41COM::frmZ41COM(SerialLink *link, const ModuleIdentity &identity, QWidget *
         QTimer *timer;
         const char *name;
         int interval;
-    } timers[] = {{&Timer5, "Timer5", 1000}, {&Timer6, "Timer6", 1000}, {&rTimer, "rTimer", 100}};
+    } timers[] = {{&Timer5, "Timer5", 1000},
+                  {&Timer6, "Timer6", 1000},
+                  {&rTimer, "rTimer", 100},
+                  {&ConfirmTimer, "ConfirmTimer", ConfirmWaitMs}};
     for (const auto &t : timers) {
         t.timer->setParent(this);
         t.timer->setObjectName(QLatin1String(t.name));
@@ -132,6 +135,7 @@ frmZ41COM::~frmZ41COM()
     Timer5.stop();
     Timer6.stop();
     rTimer.stop();
+    ConfirmTimer.stop();
     m_exchange->stopAll();
     closeDatabase();
 }
@@ -185,6 +189,19 @@ void frmZ41COM::connectControls()
     connect(&Timer6, &QTimer::timeout, this, &frmZ41COM::onTimer6);
     connect(m_exchange, &AlarmExchange::replied, this, &frmZ41COM::showReply);
     connect(m_exchange, &AlarmExchange::sequenceFinished, this, &frmZ41COM::sequenceFinished);
+    ConfirmTimer.setSingleShot(true);
+    connect(&ConfirmTimer, &QTimer::timeout, this, &frmZ41COM::onConfirmTimer);
+    connect(m_exchange, &AlarmExchange::writesConfirmed, this, [this] {
+        // A sequence reports once it has ended.
+        if (!m_written.isEmpty() && !m_exchange->Timer1.isActive() &&
+            !m_exchange->Timer3.isActive()) {
+            ConfirmTimer.stop();
+            setModuleStatus(QStringLiteral("模块已确认 ") + m_written);
+        }
+    });
+    // Every action of the window begins with a button; pressing one clears the last outcome.
+    for (QAbstractButton *b : findChildren<QAbstractButton *>())
+        connect(b, &QAbstractButton::pressed, this, &frmZ41COM::actionStarted);
     connect(m_exchange, &AlarmExchange::choiceMissing, this,
             [this](AlarmSequences::WriteTick::Missing missing) {
                 combo(QLatin1String(missing == AlarmSequences::WriteTick::Missing::WorkForm
@@ -392,6 +409,7 @@ void frmZ41COM::startWorkModeWrite()
     if (!portOpenOrConnect())
         return;
     // The choice is gathered on every tick: a missing one can still be made while it waits.
+    setModuleStatus(QStringLiteral("正在写入工作方式"));
     m_exchange->startWorkModeWrite([this] {
         // The list entry that the shown text names; a typed text that is no entry counts as
         // none.
@@ -428,7 +446,32 @@ void frmZ41COM::startPowerSavingWrite()
                     MsgIcon::Information);
         return;
     }
+    if (choice.powerSaving) {
+        // The delays are written in steps of 400 ms: the user hears of it before the write.
+        const struct {
+            QLineEdit *box;
+            const char *name;
+            double *ms;
+        } delays[] = {{m_params->Text11, "醒后空闲延时", &choice.idleMs},
+                      {m_params->Text13, "醒后数据延时", &choice.dataMs}};
+        for (const auto &d : delays) {
+            const double stored = AlarmFrames::WakeDelayCount(*d.ms) * 400.0;
+            if (!AlarmUi::AcceptStored(d.box, QString::fromUtf8(d.name), stored,
+                                       QStringLiteral("毫秒"), QStringLiteral("400毫秒一级")))
+                return;
+            *d.ms = stored;
+        }
+        m_powerSavingText =
+            QStringLiteral("省电设置（省电，%1，醒后空闲延时 %2 毫秒，醒后数据延时 "
+                           "%3 毫秒）")
+                .arg(choice.wakeMode1 ? QStringLiteral("模式1") : QStringLiteral("模式2"))
+                .arg(choice.idleMs)
+                .arg(choice.dataMs);
+    } else {
+        m_powerSavingText = QStringLiteral("省电设置（不省电）");
+    }
     m_exchange->startPowerSavingWrite(choice);
+    setModuleStatus(QStringLiteral("正在写入 ") + m_powerSavingText);
     Disable_Command();
 }
 
@@ -439,6 +482,12 @@ void frmZ41COM::sequenceFinished(AlarmExchange::Sequence sequence)
     if (sequence == AlarmExchange::Sequence::PowerSaving)
         m_params->Command14->setEnabled(true);
     Enable_Command();
+    if (sequence == AlarmExchange::Sequence::PowerSaving)
+        reportWrite(m_powerSavingText);
+    else if (sequence == AlarmExchange::Sequence::WorkMode)
+        reportWrite(QStringLiteral("工作方式（%1，%2）")
+                        .arg(combo(QStringLiteral("Combo1"))->currentText(),
+                             combo(QStringLiteral("Combo2"))->currentText()));
 }
 
 // ---- single commands ------------------------------------------------------------------------
@@ -448,8 +497,9 @@ void frmZ41COM::sendBaudRate()
     if (!portOpenOrConnect())
         return;
     // Only the module's rate changes; the program's own port settings stay as they are.
-    m_exchange->send(AlarmFrames::BaudRate(
-        AlarmFrames::BaudCode(combo(QStringLiteral("Combo3"))->currentText())));
+    const QString rate = combo(QStringLiteral("Combo3"))->currentText();
+    m_exchange->send(AlarmFrames::BaudRate(AlarmFrames::BaudCode(rate)));
+    reportWrite(QStringLiteral("波特率 ") + rate);
 }
 
 void frmZ41COM::askVersionCode()
@@ -774,6 +824,41 @@ void frmZ41COM::showParameter(const AlarmReplyValue &reply)
         p.Label50->setText(r->text());
         p.Label13->setText(r->text());
     }
+}
+
+void frmZ41COM::actionStarted()
+{
+    m_exchange->beginWrites();
+    m_written.clear();
+    ConfirmTimer.stop();
+    setStatusText(2, QString());
+}
+
+void frmZ41COM::reportWrite(const QString &what)
+{
+    m_written = what;
+    ConfirmTimer.stop();
+    switch (m_exchange->writeState()) {
+    case AlarmExchange::WriteState::None:
+        setModuleStatus(QStringLiteral("已发送 %1（模块对这条指令不作应答）").arg(what));
+        break;
+    case AlarmExchange::WriteState::Waiting:
+        setModuleStatus(QStringLiteral("已发送 %1，等待模块确认").arg(what));
+        ConfirmTimer.start();
+        break;
+    case AlarmExchange::WriteState::Confirmed:
+        setModuleStatus(QStringLiteral("模块已确认 ") + what);
+        break;
+    }
+}
+
+void frmZ41COM::onConfirmTimer()
+{
+    ConfirmTimer.stop();
+    if (m_exchange->writeState() == AlarmExchange::WriteState::Waiting)
+        setModuleStatus(QStringLiteral("模块没有确认 %1（%2 秒内没有应答，请检查连接后重试）")
+                            .arg(m_written)
+                            .arg(ConfirmWaitMs / 1000));
 }
 
 void frmZ41COM::setModuleStatus(const QString &text)

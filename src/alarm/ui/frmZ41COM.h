@@ -87,6 +87,10 @@ public:
     void setProfileRunning(bool running) override;
     void setStatusText(int panel, const QString &text) override;
     void setModuleStatus(const QString &text) override;
+    void reportWrite(const QString &what) override;
+    // A user action starts (a button of the window is pressed): the outcome of the last write
+    // and any module state in panel 2 are cleared.
+    void actionStarted();
     AlarmFrames::SmsSendMode smsMode() const override { return m_smsMode; }
     // The main window's "短信发送方式" was chosen.
     void setSmsMode(AlarmFrames::SmsSendMode mode) { m_smsMode = mode; }
@@ -104,6 +108,10 @@ public:
     QTimer Timer5; // one-shot: the exchange starts reading the line, 1000 ms
     QTimer Timer6; // one-shot: starts the read-all sequence, 1000 ms
     QTimer rTimer; // end of a received message (communication test), 100 ms
+    // One-shot: a write the module has not confirmed within this time is reported as such.
+    QTimer ConfirmTimer;
+    static constexpr int ConfirmWaitMs = 3000;
+    void onConfirmTimer();
     void onTimer5();
     void onTimer6();
 
@@ -177,6 +185,8 @@ private:
     TestArea *m_testArea;
     QSqlDatabase m_db;
     std::unique_ptr<QSqlQuery> m_phoneRecords;
+    QString m_written;         // what the last write set, while its outcome is shown
+    QString m_powerSavingText; // what the power-saving write sets
     bool m_loaded = false;
     bool m_profileRunning = false;
 };
