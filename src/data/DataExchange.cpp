@@ -61,14 +61,42 @@ struct TakeInto {
     template <class T> void operator()(const T &) {}
 };
 
-bool isParameterReply(const DataReplyValue &reply)
+// The code and value bytes of a reply, as the write frame of that setting carries them from its
+// payload on: a module that took a write answers with the value written.
+QByteArray Echo(std::initializer_list<int> bytes)
 {
-    return !std::holds_alternative<R::PassiveAck>(reply) &&
-           !std::holds_alternative<R::PassiveRefused>(reply) &&
-           !std::holds_alternative<R::MemoryState>(reply) &&
-           !std::holds_alternative<R::SendResult>(reply) &&
-           !std::holds_alternative<R::ReceivedData>(reply);
+    QByteArray echo;
+    for (int b : bytes)
+        echo += char(b);
+    return echo;
 }
+struct EchoOf {
+    QByteArray operator()(const R::PassiveAddress &r) const { return Echo({0xE2, r.high, r.low}); }
+    QByteArray operator()(const R::Address &r) const
+    {
+        return r.identity ? QByteArray() : Echo({0xF3, r.high, r.low});
+    }
+    QByteArray operator()(const R::Heartbeat &r) const
+    {
+        return Echo({0xF6, r.seconds >> 8, r.seconds & 0xFF});
+    }
+    QByteArray operator()(const R::WorkMode &r) const { return Echo({0xF8, r.value}); }
+    QByteArray operator()(const R::DataFormat &r) const { return Echo({0xF9, r.value}); }
+    QByteArray operator()(const R::TransparentMode &r) const { return Echo({0xFB, r.value}); }
+    QByteArray operator()(const R::AddressParams &r) const
+    {
+        return Echo({0xE1, r.start, r.length, r.groupMaximum, r.type});
+    }
+    QByteArray operator()(const R::BaudAnswer &r) const { return Echo({0xF2, r.code}); }
+    QByteArray operator()(const R::RestartCount &r) const { return Echo({0xE4, r.count}); }
+    QByteArray operator()(const R::PowerSaving &r) const { return Echo({0xD3, r.value}); }
+    QByteArray operator()(const R::WakeDelays &r) const
+    {
+        return Echo({0xD2, r.idle >> 8, r.idle & 0xFF, r.data >> 8, r.data & 0xFF});
+    }
+    QByteArray operator()(const R::WakeMode &r) const { return Echo({0xDB, r.value}); }
+    template <class T> QByteArray operator()(const T &) const { return {}; }
+};
 
 } // namespace
 
@@ -77,15 +105,17 @@ void DataSettings::take(const DataReplyValue &reply)
     std::visit(TakeInto{*this}, reply);
 }
 
+// Checks only what the write sends: the transparent mode follows "透明传输" alone, the address
+// parameters "方式2" alone; a greyed box that still holds a choice is not sent.
 bool WorkModeChoice::complete() const
 {
     if (workMode == 1 && dataFormat == 0)
         return false;
-    if (dataFormat == 2 && transparent == 0)
+    if (dataFormat != 2)
+        return true;
+    if (transparent == 0)
         return false;
-    if (transparent == 2 && (!addressComplete || addressType == 0))
-        return false;
-    return true;
+    return transparent != 2 || (addressComplete && addressType != 0);
 }
 
 QByteArray DataExchange::readFrame(qint16 step)
@@ -165,7 +195,8 @@ DataExchange::DataExchange(SerialLink &link, QObject *parent)
     } timers[] = {
         {&ReadTimer, "ReadTimer", 100},          {&WorkModeTimer, "WorkModeTimer", 100},
         {&HeartbeatTimer, "HeartbeatTimer", 50}, {&PowerSavingTimer, "PowerSavingTimer", 100},
-        {&ReplaceTimer, "ReplaceTimer", 100},    {&ResendTimer, "ResendTimer", 100}};
+        {&ReplaceTimer, "ReplaceTimer", 100},    {&ResendTimer, "ResendTimer", 100},
+        {&ConfirmTimer, "ConfirmTimer", 1000}};
     for (const auto &t : timers) {
         t.timer->setParent(this);
         t.timer->setObjectName(QLatin1String(t.name));
@@ -173,6 +204,8 @@ DataExchange::DataExchange(SerialLink &link, QObject *parent)
     }
     ReplaceTimer.setSingleShot(true);
     ResendTimer.setSingleShot(true);
+    ConfirmTimer.setSingleShot(true);
+    connect(&ConfirmTimer, &QTimer::timeout, this, &DataExchange::finishWrite);
     connect(&ReadTimer, &QTimer::timeout, this, &DataExchange::readTick);
     connect(&WorkModeTimer, &QTimer::timeout, this, &DataExchange::workModeTickNow);
     connect(&HeartbeatTimer, &QTimer::timeout, this, &DataExchange::heartbeatTickNow);
@@ -251,11 +284,15 @@ void DataExchange::onReply(const DataReplyValue &reply)
         if (next >= 0)
             m_readStep = next;
     }
-    if (isParameterReply(reply))
+    if (dataBytes(reply).isEmpty()) {
         m_echoDue = false;
+        checkEcho(reply);
+    }
 
     bool outcome = false;
-    bool late = !m_identityPending;
+    const IdentityTiming timing = m_identityPending ? IdentityTiming::Waiting
+                                  : m_identityWatch ? IdentityTiming::AfterWait
+                                                    : IdentityTiming::Unasked;
     IdentityOutcome kind = IdentityOutcome::Set;
     if (const auto *n = std::get_if<R::Notice>(&reply)) {
         if (n->value == 3 && m_identityPending)
@@ -285,7 +322,7 @@ void DataExchange::onReply(const DataReplyValue &reply)
     updateMachine();
     Q_EMIT replied(reply);
     if (outcome)
-        Q_EMIT identityOutcome(kind, late);
+        Q_EMIT identityOutcome(kind, timing);
 }
 
 void DataExchange::startRead()
@@ -316,6 +353,7 @@ void DataExchange::readTick()
 // A write sequence's first tick comes after firstMs, the others every second.
 void DataExchange::startSequence(QTimer &timer, int firstMs)
 {
+    beginWrite();
     m_writeStep = 0;
     timer.setInterval(firstMs);
     timer.start();
@@ -327,7 +365,47 @@ void DataExchange::endSequence(QTimer &timer, Sequence sequence)
     timer.stop();
     m_writeStep = SequenceEnd;
     updateMachine();
+    finishWrite();
     Q_EMIT sequenceFinished(sequence);
+}
+
+void DataExchange::beginWrite()
+{
+    ConfirmTimer.stop();
+    m_report = {};
+    m_awaiting.clear();
+}
+
+void DataExchange::writeSetting(const QByteArray &frame)
+{
+    m_report.written += frame.at(8);
+    m_awaiting << frame;
+    write(frame);
+}
+
+// The answer to a setting frame sent: the first one of its code that waits for it.
+void DataExchange::checkEcho(const DataReplyValue &reply)
+{
+    const QByteArray echo = std::visit(EchoOf{}, reply);
+    for (qsizetype i = 0; !echo.isEmpty() && i < m_awaiting.size(); ++i) {
+        if (m_awaiting[i].at(8) != echo.at(0))
+            continue;
+        if (m_awaiting[i].mid(10) != echo.mid(1))
+            m_report.differing += echo.at(0);
+        m_awaiting.removeAt(i);
+        if (m_awaiting.isEmpty() && ConfirmTimer.isActive())
+            finishWrite();
+        return;
+    }
+}
+
+void DataExchange::finishWrite()
+{
+    ConfirmTimer.stop();
+    for (const QByteArray &frame : std::as_const(m_awaiting))
+        m_report.unanswered += frame.at(8);
+    m_awaiting.clear();
+    Q_EMIT writeReported(m_report);
 }
 
 void DataExchange::startWorkModeWrite(const WorkModeChoice &choice)
@@ -345,7 +423,7 @@ void DataExchange::workModeTickNow()
         return;
     }
     if (!tick.frame.isEmpty())
-        write(tick.frame);
+        writeSetting(tick.frame);
     m_writeStep = tick.next;
 }
 
@@ -363,7 +441,7 @@ void DataExchange::heartbeatTickNow()
         endSequence(HeartbeatTimer, Sequence::Heartbeat);
         return;
     }
-    write(m_writeStep == 0 ? F::Heartbeat(m_heartbeat) : F::RestartCount(m_restarts));
+    writeSetting(m_writeStep == 0 ? F::Heartbeat(m_heartbeat) : F::RestartCount(m_restarts));
     ++m_writeStep;
 }
 
@@ -382,7 +460,7 @@ void DataExchange::powerSavingTickNow()
         return;
     }
     if (!tick.frame.isEmpty())
-        write(tick.frame);
+        writeSetting(tick.frame);
     m_writeStep = tick.next;
 }
 
@@ -397,6 +475,8 @@ void DataExchange::stopAll()
                    {&PowerSavingTimer, Sequence::PowerSaving}};
     ReplaceTimer.stop();
     ResendTimer.stop();
+    ConfirmTimer.stop();
+    m_awaiting.clear();
     for (const auto &r : running) {
         if (r.timer->isActive()) {
             r.timer->stop();
@@ -411,9 +491,11 @@ QByteArray DataExchange::writeParameter(const QByteArray &frame)
 {
     if (!ensureOpen())
         return {};
+    beginWrite();
     m_echoDue = true;
     updateMachine();
-    write(frame);
+    writeSetting(frame);
+    ConfirmTimer.start();
     return frame;
 }
 

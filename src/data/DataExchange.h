@@ -52,6 +52,12 @@ struct PowerSavingChoice {
     qint64 idleMs = 0, dataMs = 0;
 };
 
+// What a parameter write came to: the command code of every setting frame sent, in order; those
+// the module did not answer; those it answered with another value than the one written.
+struct WriteReport {
+    QByteArray written, unanswered, differing;
+};
+
 // One tick of a write sequence: the frame to send (may be empty) and the next step; finished
 // when the step reached 100.
 struct WriteTick {
@@ -91,6 +97,9 @@ public:
 
     enum class Sequence { Read, WorkMode, Heartbeat, PowerSaving };
     enum class IdentityOutcome { Set, Refused, Taken, NotOnline };
+    // When an identity status came: while the wait for it ran, after the wait had given up, or
+    // with no identity write sent at all.
+    enum class IdentityTiming { Waiting, AfterWait, Unasked };
 
     // Binds to the link: from now on its bytes are this exchange's.
     explicit DataExchange(SerialLink &link, QObject *parent = nullptr);
@@ -132,7 +141,11 @@ public:
     void stopAll();
 
     // ---- single writes; each returns the frame sent (empty when the port stays closed) ----
+    // A write sequence is reported when it ends, a single write once the module answered it or
+    // ConfirmTimer ran out.
     QByteArray writeParameter(const QByteArray &frame);
+    // Ends the write under way and reports it (ConfirmTimer's tick).
+    void finishWrite();
 
     // ---- identity address ----
     QByteArray writeIdentity(const QString &project, const QString &station);
@@ -155,13 +168,17 @@ public:
     QTimer PowerSavingTimer;
     QTimer ReplaceTimer; // one-shot: the replace after "Yes"
     QTimer ResendTimer;  // one-shot, 100 ms: the identity again after notice 3
+    QTimer ConfirmTimer; // one-shot, 1000 ms: how long a single write waits for its answer
 
 Q_SIGNALS:
     // Every reply, after settings() and the read step have taken it.
     void replied(const DataReplyValue &reply);
     void sequenceFinished(DataExchange::Sequence sequence);
-    // A final status of the identity write; late when the wait had already ended.
-    void identityOutcome(DataExchange::IdentityOutcome outcome, bool late);
+    // A final status of the identity address.
+    void identityOutcome(DataExchange::IdentityOutcome outcome,
+                         DataExchange::IdentityTiming timing);
+    // A write sequence or a single write is over.
+    void writeReported(const WriteReport &report);
     // A frame went out (the window logs it); data is true for data frames.
     void frameSent(const QByteArray &frame, bool data);
 
@@ -171,6 +188,9 @@ private:
     void startSequence(QTimer &timer, int firstMs);
     void endSequence(QTimer &timer, Sequence sequence);
     void write(const QByteArray &frame, bool data = false);
+    void beginWrite();
+    void writeSetting(const QByteArray &frame);
+    void checkEcho(const DataReplyValue &reply);
     void sendIdentity(bool replace);
 
     SerialLink &m_link;
@@ -192,4 +212,6 @@ private:
     // after the wait has given up is still read (and reported as late).
     bool m_identityWatch = false;
     QString m_project, m_station;
+    WriteReport m_report;
+    QList<QByteArray> m_awaiting; // setting frames sent and not yet answered
 };

@@ -167,7 +167,7 @@ struct Describe {
     }
     QString operator()(const R::PassiveRefused &r) const
     {
-        return QStringLiteral("? ") + ByteToHex(r.high) + ByteToHex(r.low);
+        return QStringLiteral("? ") + JoinedHex(r.received.mid(1));
     }
     QString operator()(const R::MemoryState &r) const
     {
@@ -183,9 +183,23 @@ struct Describe {
                JoinedHex(r.data);
     }
 };
+
+struct DataBytes {
+    QByteArray operator()(const R::PassiveAck &r) const { return r.received; }
+    QByteArray operator()(const R::PassiveRefused &r) const { return r.received; }
+    QByteArray operator()(const R::MemoryState &r) const { return r.received; }
+    QByteArray operator()(const R::SendResult &r) const { return r.received; }
+    QByteArray operator()(const R::ReceivedData &r) const { return r.received; }
+    template <class T> QByteArray operator()(const T &) const { return {}; }
+};
 } // namespace
 
 QString describe(const DataReplyValue &reply)
 {
     return std::visit(Describe{}, reply);
+}
+
+QByteArray dataBytes(const DataReplyValue &reply)
+{
+    return std::visit(DataBytes{}, reply);
 }

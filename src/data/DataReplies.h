@@ -95,27 +95,33 @@ struct WakeMode {
     QString text() const;
 };
 
-// Data exchange. Passive mode: "!" and the module address, then what the request asked for;
-// "?" and the address when the module refused the frame.
+// Data exchange; received holds every byte of the reply as it came. Passive mode: "!" and the
+// module address, then what the request asked for; "?", the address and one more byte when the
+// module refused the frame.
 struct PassiveAck {
     quint8 high = 0, low = 0;
+    QByteArray received;
 };
 struct PassiveRefused {
     quint8 high = 0, low = 0;
+    QByteArray received;
 };
 // The memory state after "判断内存": 0 nothing waiting to be sent, other still sending.
 struct MemoryState {
     quint8 state = 0;
+    QByteArray received;
 };
 // Active format: D7 then FA sent, FF not online, FC failed.
 struct SendResult {
     quint8 code = 0;
+    QByteArray received;
 };
 // Data from another module: the sender's address (empty in transparent transmission, where
 // the module passes the bytes alone) and the data bytes.
 struct ReceivedData {
     QByteArray sender;
     QByteArray data;
+    QByteArray received;
 };
 
 } // namespace DataReply
@@ -131,3 +137,5 @@ using DataReplyValue =
 
 // One line naming the reply and its fields, e.g. "F6 heartbeat 300秒".
 QString describe(const DataReplyValue &reply);
+// Every byte of a data-exchange reply; empty for the parameter replies.
+QByteArray dataBytes(const DataReplyValue &reply);

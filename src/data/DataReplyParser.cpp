@@ -245,12 +245,22 @@ std::optional<DataReplyValue> DataReplyParser::parameterReply() const
 
 // ---- data machine --------------------------------------------------------------------------
 
+// The bytes just read belong to the data reply under way; a first byte starts a new one.
+void DataReplyParser::keep()
+{
+    if (m_step == DataStart)
+        m_reply = m_bytes;
+    else
+        m_reply += m_bytes;
+}
+
 bool DataReplyParser::passiveStep()
 {
     if (m_step == WaitStart)
         next(DataStart, 1);
     if (!read(m_need))
         return false;
+    keep();
     switch (m_step) {
     case DataStart:
         if (d(0) == '!')
@@ -278,11 +288,11 @@ bool DataReplyParser::passiveStep()
     case PassiveSent:
     case PassiveEmpty:
         next(DataStart, 1);
-        emitReply(R::PassiveAck{m_address[0], m_address[1]});
+        emitReply(R::PassiveAck{m_address[0], m_address[1], m_reply});
         return true;
     case PassiveMemory:
         next(DataStart, 1);
-        emitReply(R::MemoryState{d(1)});
+        emitReply(R::MemoryState{d(1), m_reply});
         return true;
     case PassiveLength: {
         const int length = d(0) * 256 + d(1);
@@ -294,7 +304,7 @@ bool DataReplyParser::passiveStep()
     }
     case PassiveBody: {
         QByteArray body = m_bytes.left(m_bytes.size() - 1); // without the CR
-        R::ReceivedData data;
+        R::ReceivedData data{{}, {}, m_reply};
         if (m_transferMode != 0 && body.size() >= 6 && quint8(body.at(0)) == 0xD7 &&
             quint8(body.at(1)) == 0x01) {
             const int n = quint8(body.at(4)) * 256 + quint8(body.at(5));
@@ -309,7 +319,7 @@ bool DataReplyParser::passiveStep()
     }
     case PassiveRefused:
         next(DataStart, 1);
-        emitReply(R::PassiveRefused{d(0), d(1)});
+        emitReply(R::PassiveRefused{d(0), d(1), m_reply});
         return true;
     default:
         next(DataStart, 1);
@@ -328,18 +338,20 @@ bool DataReplyParser::activeStep()
         const QByteArray bytes = m_source.readBytes(0);
         if (bytes.isEmpty())
             return false;
-        emitReply(R::ReceivedData{{}, bytes});
+        emitReply(R::ReceivedData{{}, bytes, bytes});
         return true;
     }
     if (m_step == WaitStart)
         next(DataStart, 1);
     if (m_step == ActiveData && m_need == 0) {
         next(DataStart, 1);
-        emitReply(R::ReceivedData{QByteArray(reinterpret_cast<const char *>(m_address), 2), {}});
+        emitReply(
+            R::ReceivedData{QByteArray(reinterpret_cast<const char *>(m_address), 2), {}, m_reply});
         return true;
     }
     if (!read(m_need))
         return false;
+    keep();
     switch (m_step) {
     case DataStart:
         if (d(0) == 0xD7)
@@ -353,7 +365,7 @@ bool DataReplyParser::activeStep()
         } else {
             next(DataStart, 1);
             if (d(0) == 0xFA || d(0) == 0xFF || d(0) == 0xFC)
-                emitReply(R::SendResult{d(0)});
+                emitReply(R::SendResult{d(0), m_reply});
         }
         return true;
     case ActiveHead:
@@ -363,8 +375,8 @@ bool DataReplyParser::activeStep()
         return true;
     case ActiveData:
         next(DataStart, 1);
-        emitReply(
-            R::ReceivedData{QByteArray(reinterpret_cast<const char *>(m_address), 2), m_bytes});
+        emitReply(R::ReceivedData{QByteArray(reinterpret_cast<const char *>(m_address), 2), m_bytes,
+                                  m_reply});
         return true;
     default:
         next(DataStart, 1);

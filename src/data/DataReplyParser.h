@@ -9,7 +9,8 @@
 // the work mode and the transmission mode:
 //   passive:           "!" a1 a2 then, by the last request: CR after a data send;
 //                      "W" state CR after the memory check; L(2) body(L) CR after a poll
-//                      (L 0: nothing waiting). "?" a1 a2 CR: the module refused the frame.
+//                      (L 0: nothing waiting). "?" a1 a2 and one byte more (CR): the module
+//                      refused the frame.
 //   active, format:    D7 FA sent / D7 FF not online / D7 FC failed;
 //                      D7 01 sender(2) n(2) data(n): data from another module.
 //   active, transparent: whatever arrives is data.
@@ -57,6 +58,7 @@ private:
     std::optional<DataReplyValue> parameterReply() const;
     bool passiveStep();
     bool activeStep();
+    void keep();
     void onCode(quint8 code);
     bool read(int n);
     quint8 d(int i) const { return quint8(m_bytes.at(i)); }
@@ -75,5 +77,6 @@ private:
     int m_need = 1;
     int m_matched = 1; // preamble bytes matched before CheckPreamble reads the rest
     QByteArray m_bytes;
+    QByteArray m_reply; // the data reply read so far
     quint8 m_address[2] = {0, 0};
 };

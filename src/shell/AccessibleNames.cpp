@@ -1,6 +1,7 @@
 #include "shell/AccessibleNames.h"
 
 #include <QAccessible>
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,8 +18,7 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)
-            return box()->isEditable() && box()->lineEdit() ? box()->lineEdit()->text()
-                                                            : box()->currentText();
+            return edit() ? edit()->text() : box()->currentText();
         if (t == QAccessible::Name) {
             // The caption: the accessible name or the buddy label; the entry only as a last
             // resort, so a box never goes unnamed.
@@ -28,11 +28,32 @@ public:
         return QAccessibleWidget::text(t);
     }
 
-    // The entries are read through the value and chosen with the keys or the pop-up list; the
-    // box's inner widgets are no separate controls.
-    int childCount() const override { return 0; }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    // As Qt's own combo box: the pop-up list first, then the edit field of an editable box, so
+    // that the entries and the typed text reach assistive technology.
+    QLineEdit *edit() const { return box()->isEditable() ? box()->lineEdit() : nullptr; }
+    int childCount() const override { return edit() ? 2 : 1; }
+    QAccessibleInterface *child(int index) const override
+    {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(box()->view());
+        return index == 1 && edit() ? QAccessible::queryAccessibleInterface(edit()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child)
+            return -1;
+        if (child->object() == box()->view())
+            return 0;
+        return edit() && child->object() == edit() ? 1 : -1;
+    }
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        // Screen coordinates.
+        return edit() && edit()->rect().contains(edit()->mapFromGlobal(QPoint(x, y))) ? child(1)
+                                                                                      : nullptr;
+    }
+    // An editable box hands its focus to the edit field.
+    QAccessibleInterface *focusChild() const override { return edit() ? child(1) : nullptr; }
 
     QStringList actionNames() const override
     {
@@ -40,10 +61,12 @@ public:
     }
     void doAction(const QString &action) override
     {
-        if (action == showMenuAction() || action == pressAction())
-            box()->showPopup();
-        else
+        if (action != showMenuAction() && action != pressAction())
             QAccessibleWidget::doAction(action);
+        else if (box()->view()->isVisible())
+            box()->hidePopup();
+        else
+            box()->showPopup();
     }
 };
 

@@ -105,18 +105,25 @@ private Q_SLOTS:
         QTest::newRow("transparent + mode 1: three") << QList<int>{1, 2, 1} << "F81 F91 FB1";
         QTest::newRow("transparent + mode 2: four") << QList<int>{1, 2, 2} << "F81 F91 FB1 E11";
         QTest::newRow("passive, format none: F8 only") << QList<int>{2, 0, 0} << "F81";
+        QTest::newRow("format, greyed 方式2 unchecked") << QList<int>{1, 1, 2} << "F81 F91";
     }
     void workModeWrite()
     {
         QFETCH(QList<int>, choice);
         Bench b;
         WorkModeChoice c{choice[0], choice[1], choice[2], 1, 4, 9, 3, false};
-        QVERIFY(!c.complete() == (choice[2] == 2)); // "方式2" needs the address fields
+        // "方式2" needs the address fields, when the write sends it.
+        QVERIFY(!c.complete() == (choice[1] == 2 && choice[2] == 2));
         c.addressComplete = true;
+        QList<WriteReport> reports;
+        connect(&b.exchange, &DataExchange::writeReported, this,
+                [&](const WriteReport &r) { reports << r; });
         b.exchange.startWorkModeWrite(c);
         b.run(b.exchange.WorkModeTimer, &DataExchange::workModeTickNow);
         QTEST(b.codes(), "codes");
-        if (choice[2] == 2)
+        QVERIFY(reports.size() == 1 && reports[0].unanswered.isEmpty());
+        QCOMPARE(reports[0].written.size(), b.module.requests().size());
+        if (choice[1] == 2 && choice[2] == 2)
             QCOMPARE(b.module.state().addressParams, (std::array<quint8, 4>{1, 4, 9, 2}));
     }
 
@@ -127,13 +134,38 @@ private Q_SLOTS:
         QCOMPARE(b.exchange.HeartbeatTimer.interval(), 50);
         b.run(b.exchange.HeartbeatTimer, &DataExchange::heartbeatTickNow);
         QCOMPARE(b.module.state().restarts, quint8(9));
-        QCOMPARE(b.exchange.settings().heartbeat->text(), QStringLiteral("600秒"));
         b.exchange.startPowerSavingWrite({});
         b.run(b.exchange.PowerSavingTimer, &DataExchange::powerSavingTickNow);
         b.exchange.startPowerSavingWrite({true, true, 1000, 10000});
         b.run(b.exchange.PowerSavingTimer, &DataExchange::powerSavingTickNow);
         QCOMPARE(b.codes(), QStringLiteral("F61 E41 D31 D31 DB1 D21"));
-        QCOMPARE(b.exchange.settings().wakeDelays->text(), QStringLiteral("0.8s   10s"));
+    }
+
+    // What a single write came to: answered with the value written, with another, or not at all.
+    void writeReport_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("report"); // written/unanswered/differing
+        QTest::newRow("confirmed") << hex("1A2A3A4A5A6A7A8A F2 0B") << "f2//";
+        QTest::newRow("another value") << hex("1A2A3A4A5A6A7A8A F2 06") << "f2//f2";
+        QTest::newRow("no answer") << QByteArray() << "f2/f2/";
+    }
+    void writeReport()
+    {
+        QFETCH(QByteArray, answer);
+        Bench b;
+        DetachVx8Sim(b.line, &b.module);
+        QStringList reports;
+        connect(&b.exchange, &DataExchange::writeReported, this, [&](const WriteReport &r) {
+            reports << r.written.toHex() + '/' + r.unanswered.toHex() + '/' + r.differing.toHex();
+        });
+        b.exchange.writeParameter(hex("1A2A3A4A5A6A7A8A F2 01 0B"));
+        QVERIFY(b.exchange.ConfirmTimer.isActive() && b.exchange.ConfirmTimer.interval() == 1000);
+        b.line->inject(answer);
+        QCoreApplication::processEvents();
+        if (answer.isEmpty() && reports.isEmpty())
+            b.exchange.finishWrite(); // ConfirmTimer's tick
+        QTEST(reports.join(' '), "report");
     }
 
     void identity_data()
@@ -162,8 +194,9 @@ private Q_SLOTS:
         b.module.setIdentityDelay(1);
         b.module.state().identityOutcome = Identity(outcome);
         QList<int> seen;
-        connect(&b.exchange, &DataExchange::identityOutcome, this, [&](Outcome o, bool late) {
-            QVERIFY(!late);
+        using Timing = DataExchange::IdentityTiming;
+        connect(&b.exchange, &DataExchange::identityOutcome, this, [&](Outcome o, Timing t) {
+            QVERIFY(t == Timing::Waiting);
             seen << int(o);
             if (o == Outcome::Taken) // "Yes"
                 b.exchange.replaceIdentity();

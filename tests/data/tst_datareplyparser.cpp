@@ -34,7 +34,11 @@ Run feed(const QString &conditions, const QByteArray &bytes, Feed how, quint32 s
     parser.setModuleForm(conditions.at(0) == '1', conditions.at(1) == '1');
     parser.reset();
     Run run;
-    parser.setReplyHandler([&run](const DataReplyValue &r) { run.replies << describe(r); });
+    // A data reply with every byte it was read from.
+    parser.setReplyHandler([&run](const DataReplyValue &r) {
+        const QByteArray received = dataBytes(r);
+        run.replies << describe(r) + (received.isEmpty() ? "" : " = " + received.toHex(':'));
+    });
     FeedLine(line, bytes, how, seed);
     QCoreApplication::processEvents();
     run.left = mem->bytesWaiting();
@@ -83,18 +87,19 @@ private Q_SLOTS:
         row("a lead byte where a code belongs", "param", "1A2A3A4A5A6A7A8A" P "E4 03 02",
             {"E4 restarts 2"});
         // Data machine.
-        row("passive send ack", "01s", "55 21 12 34 0D", {"! 1234"});
-        row("passive refused", "00s", "3F 12 34 0D", {"? 1234"});
-        row("passive memory", "00m", "21 12 34 57 01 0D", {"memory 1"});
-        row("passive poll, nothing", "00p", "21 12 34 00 00 0D", {"! 1234"});
+        row("passive send ack", "01s", "55 21 12 34 0D", {"! 1234 = 21:12:34:0d"});
+        row("passive refused", "00s", "3F 01 02 03", {"? 01:02:03 = 3f:01:02:03"});
+        row("passive memory", "00m", "21 12 34 57 01 0D", {"memory 1 = 21:12:34:57:01:0d"});
+        row("passive poll, nothing", "00p", "21 12 34 00 00 0D", {"! 1234 = 21:12:34:00:00:0d"});
         row("passive poll, transparent data", "00p", "21 12 34 00 03 AA BB CC 0D",
-            {"data from [] AA:BB:CC"});
+            {"data from [] AA:BB:CC = 21:12:34:00:03:aa:bb:cc:0d"});
         row("passive poll, format data", "01p", "21 12 34 00 08 D7 01 56 78 00 02 AA BB 0D",
-            {"data from [56:78] AA:BB"});
+            {"data from [56:78] AA:BB = 21:12:34:00:08:d7:01:56:78:00:02:aa:bb:0d"});
         row("active results and data", "11", "D7 FA 00 D7 FF D7 FC D7 01 56 78 00 02 01 02",
-            {"D7 result FA", "D7 result FF", "D7 result FC", "data from [56:78] 01:02"});
+            {"D7 result FA = d7:fa", "D7 result FF = d7:ff", "D7 result FC = d7:fc",
+             "data from [56:78] 01:02 = d7:01:56:78:00:02:01:02"});
         row("active, empty data", "11", "D7 01 56 78 00 00 D7 FA",
-            {"data from [56:78] ", "D7 result FA"});
+            {"data from [56:78]  = d7:01:56:78:00:00", "D7 result FA = d7:fa"});
     }
     void replies()
     {
@@ -117,7 +122,7 @@ private Q_SLOTS:
     void activeTransparentAndSwitch()
     {
         QCOMPARE(feed("10", hex("01 02 03 04"), Feed::Whole, 1).replies,
-                 QStringList{"data from [] 01:02:03:04"});
+                 QStringList{"data from [] 01:02:03:04 = 01:02:03:04"});
         MemoryLine mem(true);
         MemorySerialBackend *line = mem.backend;
         DataReplyParser parser(*mem);

@@ -64,6 +64,7 @@ private Q_SLOTS:
         std::array<bool, 5> flags{};
         flags[size_t(flag)] = true;
         frmZ42COM *w = open(startOnData, flags);
+        QSignalSpy status(w, &frmZ42COM::statusTextChanged);
         QTEST(w->windowTitle(), "caption");
         auto *tabs = c<QTabWidget>(w, "SSTab1");
         QStringList pages{QString::number(tabs->currentIndex())};
@@ -72,6 +73,9 @@ private Q_SLOTS:
             pages << QString::number(tabs->currentIndex());
         }
         QTEST(pages.join(' '), "pages");
+        // The closed tab says why and how to get there, and so does the status bar when asked.
+        const QString why = tabs->tabToolTip(startOnData ? 2 : 1);
+        QVERIFY(why.contains("请退出本窗口") && status.last().at(1).toString().endsWith(why));
         QVERIFY(w->exchange().link().receiver() == &w->exchange() && w->Timer1.isActive());
     }
 
@@ -125,15 +129,22 @@ private Q_SLOTS:
         Vx8ModuleSim module;
         frmZ42COM *w = open(1, {});
         AttachVx8Sim(line, &module);
+        QSignalSpy status(w, &frmZ42COM::statusTextChanged);
         c<QComboBox>(w, "Combo7")->setCurrentText("115200bps");
         line->takeWritten();
         w->set_baud();
         QCOMPARE(line->takeWritten(), hex("1A2A3A4A5A6A7A8A F2 01 0B"));
         QTRY_COMPARE(c<QLabel>(w, "Label4")->text(), QStringLiteral("115200bps"));
+        QCOMPARE(status.last().at(1).toString(),
+                 QStringLiteral("模块状态：已写入波特率，模块已确认"));
         c<QLineEdit>(w, "Text4")->setText("40000"); // more than the field accepts
         c<QLineEdit>(w, "Text10")->setText("3");
         w->command1(2)->click();
         QVERIFY(messages.texts().size() == 1 && !w->exchange().HeartbeatTimer.isActive());
+        QCOMPARE(status.last().at(1).toString(), QStringLiteral("模块状态：")); // cleared
+        c<QLineEdit>(w, "Text4")->setText("300");
+        w->command1(2)->click(); // the write runs: no way out until it ends
+        QVERIFY(w->exchange().HeartbeatTimer.isActive() && !w->command1(5)->isEnabled());
     }
 
     // Form10's time-out ends the identity write: a later notice 3 sends nothing, a later outcome
@@ -142,6 +153,11 @@ private Q_SLOTS:
     {
         MessageRecorder messages;
         frmZ42COM *w = open(0, {true, false, false, false, false});
+        auto *log = c<QPlainTextEdit>(w, "Text1_3");
+        QVERIFY(w->exchange().ensureOpen());
+        w->exchange().stopAll();          // nothing runs: the data machine listens
+        line->inject(hex("3F 01 02 03")); // a refused frame: every byte in the log
+        QTRY_VERIFY(log->toPlainText().contains("接收  3F:01:02:03\n"));
         c<QLineEdit>(w, "Text2")->setText("1");
         c<QLineEdit>(w, "Text3")->setText("012");
         line->takeWritten();
@@ -157,8 +173,11 @@ private Q_SLOTS:
         QTest::qWait(150);
         QVERIFY(line->takeWritten().isEmpty());
         line->inject(hex("1A2A3A4A5A6A7A8A F4 FA"));
-        QTRY_VERIFY2(c<QPlainTextEdit>(w, "Text1_3")->toPlainText().contains("设置成功"),
-                     qPrintable(c<QPlainTextEdit>(w, "Text1_3")->toPlainText()));
+        QTRY_VERIFY(log->toPlainText().contains("身份地址（等待结束后收到）：设置成功"));
+        // A status while the module is read, with no identity write in the past, is no late one.
+        w->exchange().startRead();
+        line->inject(hex("1A2A3A4A5A6A7A8A F4 FC"));
+        QTRY_VERIFY(log->toPlainText().contains("身份地址（未设置身份地址时收到）：设置失败"));
         QCOMPARE(messages.texts(), QStringList{"连接超时，可能是网络忙。请少后再试"});
     }
 

@@ -51,6 +51,24 @@ void InstallAsciiFilter(QLineEdit *box)
     });
 }
 
+// The settings by the command code of their write, as the status bar names them.
+QString SettingNames(const QByteArray &codes)
+{
+    static const struct {
+        quint8 code;
+        const char *name;
+    } names[] = {{0xF8, "工作方式"},     {0xF9, "串口数据格式"}, {0xFB, "地址隐含方式"},
+                 {0xE1, "地址参数"},     {0xF6, "心跳时间"},     {0xE4, "模块重起"},
+                 {0xD3, "省电"},         {0xDB, "醒后模式"},     {0xD2, "醒后时间"},
+                 {0xE2, "被动方式地址"}, {0xF3, "目标地址"},     {0xF2, "波特率"}};
+    QStringList list;
+    for (char code : codes)
+        for (const auto &n : names)
+            if (n.code == quint8(code))
+                list << QString::fromUtf8(n.name);
+    return list.join(QStringLiteral("、"));
+}
+
 } // namespace
 
 frmZ42COM::frmZ42COM(SerialLink *link, const ModuleIdentity &identity, QWidget *parent)
@@ -84,8 +102,11 @@ void frmZ42COM::connectControls()
                    {6, &frmZ42COM::set_object},     {7, &frmZ42COM::read_empty},
                    {8, &frmZ42COM::set_baud},       {9, &frmZ42COM::startPowerSaving},
                    {10, &frmZ42COM::startWorkMode}, {11, &frmZ42COM::set_bd_address}};
-    for (const auto &a : actions)
+    for (const auto &a : actions) {
+        // What the last action came to goes when the next one starts.
+        connect(command1(a.index), &QPushButton::clicked, this, [this] { showStatus({}); });
         connect(command1(a.index), &QPushButton::clicked, this, a.action);
+    }
     // The seven "确定" buttons are told apart by the setting they send.
     const struct {
         int index;
@@ -111,6 +132,7 @@ void frmZ42COM::open()
     connect(m_exchange, &DataExchange::identityOutcome, this, &frmZ42COM::onIdentityOutcome);
     connect(m_exchange, &DataExchange::frameSent, this, &frmZ42COM::onFrameSent);
     connect(m_exchange, &DataExchange::sequenceFinished, this, &frmZ42COM::commandenable);
+    connect(m_exchange, &DataExchange::writeReported, this, &frmZ42COM::onWriteReported);
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setSingleShot(true);
@@ -131,13 +153,7 @@ void frmZ42COM::open()
 
     m_tab = m_identity.startOnDataTab ? 0 : 2;
     ui->SSTab1->setCurrentIndex(m_tab);
-    connect(ui->SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
-        // Data communication has no identity page, address setting no parameter page.
-        const int refused = m_identity.startOnDataTab ? 2 : 1;
-        const int instead = m_identity.startOnDataTab ? 1 : 2;
-        if (index == refused)
-            ui->SSTab1->setCurrentIndex(instead);
-    });
+    closeTab();
 
     ui->Combo7->setCurrentText(BaudText(m_link->baudRate()));
     if (m_identity.modeChoiceFlags[2])
@@ -154,6 +170,45 @@ void frmZ42COM::open()
 }
 
 frmZ42COM::~frmZ42COM() = default;
+
+// Data communication has no identity page, address setting no parameter page: the closed tab
+// says why in its tooltip, and a switch to it is turned back with the reason in the status bar.
+void frmZ42COM::closeTab()
+{
+    const bool data = m_identity.startOnDataTab;
+    const int refused = data ? 2 : 1;
+    const QString why =
+        data ? QStringLiteral("以“数据通信”方式进入时不能设置身份地址：请退出本窗口，在VX8连接窗口"
+                              "中选“地址设置”，再按“进入”")
+             : QStringLiteral("以“地址设置”方式进入时不能设置参数：请退出本窗口，在VX8连接窗口中"
+                              "选“数据通信”，再按“进入”");
+    ui->SSTab1->setTabToolTip(refused, why);
+    connect(ui->SSTab1, &QTabWidget::currentChanged, this, [this, refused, why](int index) {
+        if (index != refused)
+            return;
+        ui->SSTab1->setCurrentIndex(refused == 2 ? 1 : 2);
+        showStatus(why);
+    });
+}
+
+void frmZ42COM::showStatus(const QString &text)
+{
+    Q_EMIT statusTextChanged(2, QStringLiteral("模块状态：") + text);
+}
+
+void frmZ42COM::onWriteReported(const WriteReport &report)
+{
+    QString text = report.written.isEmpty()
+                       ? QStringLiteral("没有写入参数")
+                       : QStringLiteral("已写入") + SettingNames(report.written);
+    if (!report.unanswered.isEmpty())
+        text += QStringLiteral("，模块未回应：") + SettingNames(report.unanswered);
+    if (!report.differing.isEmpty())
+        text += QStringLiteral("，模块回应的值与写入的不同：") + SettingNames(report.differing);
+    if (!report.written.isEmpty() && report.unanswered.isEmpty() && report.differing.isEmpty())
+        text += QStringLiteral("，模块已确认");
+    showStatus(text);
+}
 
 void frmZ42COM::showEvent(QShowEvent *event)
 {
@@ -172,11 +227,10 @@ void frmZ42COM::commandenable()
         command1(i)->setEnabled(true);
 }
 
-void frmZ42COM::commanddisable()
+void frmZ42COM::commanddisable(bool exitToo)
 {
-    // "退出" stays usable: leaving the window stops whatever runs.
     for (int i = 0; i < 12; ++i)
-        command1(i)->setEnabled(i == 5);
+        command1(i)->setEnabled(i == 5 && !exitToo);
 }
 
 void frmZ42COM::log(const QString &line)
@@ -219,7 +273,7 @@ void frmZ42COM::refresh_para()
     for (int i = 0; i < 16; ++i)
         findChild<QLabel *>(QStringLiteral("Label3_%1").arg(i))
             ->setText(QLatin1String(Placeholders[i]));
-    commanddisable();
+    commanddisable(false);
     m_link->setDtr(false);
     m_exchange->startRead();
 }
@@ -340,12 +394,16 @@ void frmZ42COM::closeWaitWindow()
     Windows::unload(QStringLiteral("Form10"));
 }
 
-void frmZ42COM::onIdentityOutcome(DataExchange::IdentityOutcome outcome, bool late)
+void frmZ42COM::onIdentityOutcome(DataExchange::IdentityOutcome outcome,
+                                  DataExchange::IdentityTiming timing)
 {
     using O = DataExchange::IdentityOutcome;
-    if (late) {
+    if (timing != DataExchange::IdentityTiming::Waiting) {
+        // Only logged: no wait window is there to close.
         static const char *const texts[] = {"设置成功", "设置失败", "已经被占用", "模块没有上网"};
-        log(QStringLiteral("身份地址（等待结束后收到）：") +
+        log((timing == DataExchange::IdentityTiming::AfterWait
+                 ? QStringLiteral("身份地址（等待结束后收到）：")
+                 : QStringLiteral("身份地址（未设置身份地址时收到）：")) +
             QString::fromUtf8(texts[int(outcome)]));
         return;
     }
@@ -381,6 +439,8 @@ void frmZ42COM::onReply(const DataReplyValue &reply)
     const auto label = [this](int i) {
         return findChild<QLabel *>(QStringLiteral("Label3_%1").arg(i));
     };
+    if (const QByteArray received = dataBytes(reply); !received.isEmpty())
+        log(QStringLiteral("接收  ") + F::JoinedHex(received));
     if (const auto *r = std::get_if<R::Notice>(&reply)) {
         if (r->value == 1)
             ShowMessage(QStringLiteral("模块初始化已经完成，您可以接收和发射数据了"),
@@ -432,11 +492,12 @@ void frmZ42COM::onReply(const DataReplyValue &reply)
         m_receivedFrom << r->sender;
         m_received << r->data;
         rTimer.start();
-    } else if (std::holds_alternative<R::PassiveAck>(reply) ||
-               std::holds_alternative<R::PassiveRefused>(reply) ||
-               std::holds_alternative<R::MemoryState>(reply) ||
-               std::holds_alternative<R::SendResult>(reply)) {
-        log(QStringLiteral("接收  ") + describe(reply));
+    } else if (const auto *r = std::get_if<R::SendResult>(&reply)) {
+        showStatus(r->code == 0xFA   ? QStringLiteral("数据发送成功")
+                   : r->code == 0xFF ? QStringLiteral("模块没有上网，数据未发出")
+                                     : QStringLiteral("数据发送失败"));
+    } else if (std::holds_alternative<R::PassiveRefused>(reply)) {
+        showStatus(QStringLiteral("模块拒收了这一帧"));
     }
 }
 
@@ -495,8 +556,10 @@ void frmZ42COM::send_data()
         ShowMessage(Incomplete, SystemTitle);
         return;
     }
-    if (!m_exchange->sendData(address, receiver, data).isEmpty())
-        ui->Label6->setText(QStringLiteral("发射数据：%1").arg(data.size()));
+    if (m_exchange->sendData(address, receiver, data).isEmpty())
+        return;
+    ui->Label6->setText(QStringLiteral("发射数据：%1").arg(data.size()));
+    showStatus(QStringLiteral("已发射%1字节数据").arg(data.size()));
 }
 
 // ---- closing -------------------------------------------------------------------------------

@@ -43,13 +43,15 @@ public:
     void refresh_para();
     void send_data();
     void commandenable();
-    void commanddisable();
+    // While a write sequence runs every button is off, "退出" too: leaving then would leave the
+    // module half set. A read can be left at any time.
+    void commanddisable(bool exitToo = true);
 
     QTimer Timer1; // one-shot, 1000 ms after opening: the first parameter read
     QTimer rTimer; // one-shot: moves collected received data into the data areas
 
 Q_SIGNALS:
-    // For the main window's status bar.
+    // For the main window's status bar; panel 2 says what the last action came to.
     void statusTextChanged(int panel, const QString &text);
 
 protected:
@@ -60,7 +62,11 @@ private:
     void connectControls();
     void open();
     void onReply(const DataReplyValue &reply);
-    void onIdentityOutcome(DataExchange::IdentityOutcome outcome, bool late);
+    void onIdentityOutcome(DataExchange::IdentityOutcome outcome,
+                           DataExchange::IdentityTiming timing);
+    void onWriteReported(const WriteReport &report);
+    void showStatus(const QString &text);
+    void closeTab();
     void onFrameSent(const QByteArray &frame, bool data);
     void showReceived();
     void updateDependents();
