@@ -40,11 +40,6 @@ template <size_t N> const char *Find(const CodeName (&table)[N], quint8 code)
     return nullptr;
 }
 
-QString Code(quint8 code, Conversation conversation)
-{
-    return CodeText(code, conversation);
-}
-
 QString Optional(const std::optional<quint8> &v)
 {
     return v ? QString::number(*v) : QStringLiteral("-");
@@ -99,7 +94,7 @@ namespace A = AlarmReply;
 
 Name InputRecordName(const A::InputRecord &r)
 {
-    Name n{Code(0xB4, Conversation::Alarm), QStringLiteral("通道 %1").arg(r.channel)};
+    Name n{CodeText(0xB4, Conversation::Alarm), QStringLiteral("通道 %1").arg(r.channel)};
     if (!r.checksumOk)
         return n; // the check column says what is wrong; nothing was decoded
     const auto &f = r.fields;
@@ -113,7 +108,7 @@ Name InputRecordName(const A::InputRecord &r)
 
 Name RelayRecordName(const A::RelayRecord &r)
 {
-    Name n{Code(0xB5, Conversation::Alarm), QStringLiteral("通道 %1").arg(r.channel)};
+    Name n{CodeText(0xB5, Conversation::Alarm), QStringLiteral("通道 %1").arg(r.channel)};
     if (!r.checksumOk)
         return n;
     const auto &f = r.fields;
@@ -128,7 +123,7 @@ Name RelayRecordName(const A::RelayRecord &r)
 
 Name PhoneTableName(const A::PhoneTable &r)
 {
-    const QString kind = Code(0xD9, Conversation::Alarm);
+    const QString kind = CodeText(0xD9, Conversation::Alarm);
     if (r.empty())
         return {kind, QStringLiteral("号码表空（数量 %1）").arg(r.count)};
     if (!r.checksumOk)
@@ -150,7 +145,7 @@ Name TextAnswerName(const A::TextAnswer &r)
 struct AlarmNames {
     static Name N(quint8 code, const QString &fields)
     {
-        return {Code(code, Conversation::Alarm), fields};
+        return {CodeText(code, Conversation::Alarm), fields};
     }
     Name operator()(const A::InitDone &r) const { return N(0xFD, QString::number(r.value)); }
     Name operator()(const A::WorkForm &r) const
@@ -274,7 +269,7 @@ const char *SendResultText(quint8 code)
 struct DataNames {
     static Name N(quint8 code, const QString &fields)
     {
-        return {Code(code, Conversation::Data), fields};
+        return {CodeText(code, Conversation::Data), fields};
     }
     Name operator()(const D::Notice &r) const
     {
@@ -298,7 +293,7 @@ struct DataNames {
     }
     Name operator()(const D::IdentityStatus &r) const
     {
-        return {Code(0xF4, Conversation::Data) + QStringLiteral(" 设置结果"),
+        return {CodeText(0xF4, Conversation::Data) + QStringLiteral(" 设置结果"),
                 QStringLiteral("%1 %2").arg(r.status).arg(
                     QString::fromUtf8(IdentityStatusText(r.status)))};
     }
