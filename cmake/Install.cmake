@@ -5,6 +5,7 @@
 #   share/applications/, share/icons/hicolor/ desktop entry and icon
 #   share/metainfo/                           AppStream metadata
 #   share/man/man1/, share/doc/corvane/       manual pages, copyright, changelog, README
+#   share/bash-completion/completions/        bash completion of the three programs
 #
 # The alarm window finds the template at ../share/corvane beside bin/ (or in a system data
 # folder), so the two stay siblings under one prefix. The programs are referred to by target
@@ -42,8 +43,9 @@ configure_file(${pkg}/${CORVANE_APP_ID}.metainfo.xml.in ${gen}/${CORVANE_APP_ID}
                @ONLY)
 install(FILES ${gen}/${CORVANE_APP_ID}.metainfo.xml DESTINATION ${datadir}/metainfo)
 
-# Manual pages and the changelog are installed compressed, as Debian wants them (gzip -n: no
-# name or time stamp in the header, so the package builds the same twice).
+# The manual pages are made from the programs' --help by scripts/make-manpages (a test keeps
+# them so). Manual pages and the changelog are installed compressed, as Debian wants them
+# (gzip -n: no name or time stamp in the header, so the package builds the same twice).
 find_program(CORVANE_GZIP gzip REQUIRED)
 configure_file(${pkg}/changelog.in ${gen}/changelog @ONLY)
 set(compressed ${gen}/changelog.gz)
@@ -59,6 +61,11 @@ foreach(page corvane corvane-batch corvane-sim)
   install(FILES ${gen}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 add_custom_target(corvane_install_files ALL DEPENDS ${compressed})
+
+foreach(program corvane corvane-batch corvane-sim)
+  install(FILES ${pkg}/completion/${program}
+          DESTINATION ${datadir}/bash-completion/completions)
+endforeach()
 
 install(FILES ${pkg}/copyright ${gen}/changelog.gz ${CMAKE_SOURCE_DIR}/README.md
               ${CMAKE_SOURCE_DIR}/docs/profile.md

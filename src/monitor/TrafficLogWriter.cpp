@@ -36,6 +36,10 @@ bool TrafficLogWriter::openFile(int number)
     next->number = number;
     next->file.setFileName(fileName(number));
     if (!next->file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        if (m_file) // the next file of a running log: the log ends here
+            fail(QStringLiteral("无法创建 %1（%2）")
+                     .arg(next->file.fileName(), next->file.errorString()),
+                 0);
         delete next;
         return false;
     }
@@ -56,7 +60,8 @@ bool TrafficLogWriter::open(const QString &path, const QByteArray &header, QStri
     m_header = header;
     m_files.clear();
     m_buffer.clear();
-    m_dropped = m_droppedTotal = 0;
+    m_dropped = m_droppedTotal = m_lost = 0;
+    m_failure.clear();
     m_stop = false;
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!openFile(1)) {
@@ -88,6 +93,10 @@ void TrafficLogWriter::append(const QByteArray &lines)
         return;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_failure.isEmpty()) {
+            m_lost += lines.size(); // the log has ended
+            return;
+        }
         if (m_buffer.size() + lines.size() > m_bufferCap) {
             // Counted; the writer notes the gap in the log.
             m_dropped += lines.size();
@@ -119,10 +128,29 @@ qint64 TrafficLogWriter::droppedBytes() const
     return m_droppedTotal;
 }
 
+QString TrafficLogWriter::failure() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_failure.isEmpty())
+        return {};
+    return QStringLiteral("日志 %1 写入失败：%2。日志到此结束，共有 %3 字节的通信记录没有写入。")
+        .arg(m_path, m_failure)
+        .arg(m_lost);
+}
+
+// Writer thread: the disk refused; the log ends and lost bytes are counted from here on.
+void TrafficLogWriter::fail(const QString &reason, qint64 lost)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_failure.isEmpty())
+        m_failure = reason.isEmpty() ? QStringLiteral("未知错误") : reason;
+    m_lost += lost + m_buffer.size();
+    m_buffer.clear();
+}
+
 bool TrafficLogWriter::nextFile()
 {
-    m_file->file.flush();
-    return openFile(m_file->number + 1);
+    return m_file->file.flush() && openFile(m_file->number + 1);
 }
 
 void TrafficLogWriter::run()
@@ -140,9 +168,9 @@ void TrafficLogWriter::run()
             m_writing = true;
         }
         if (dropped)
-            chunk += QByteArray("# ") + QByteArray::number(dropped) +
-                     QByteArray(" bytes of log lines were left out: the line was faster than "
-                                "the disk\n");
+            chunk += QStringLiteral("# 有 %1 字节的通信记录没有写入：线路上的数据比磁盘写得快\n")
+                         .arg(dropped)
+                         .toUtf8();
         // Whole lines go to one file: a line that does not fit starts the next file. Only a
         // line longer than a whole file is cut.
         qsizetype at = 0;
@@ -161,13 +189,24 @@ void TrafficLogWriter::run()
                     end = at + qMax<qint64>(room, 1);
                 }
             }
-            m_file->size += m_file->file.write(chunk.constData() + at, end - at);
+            const qint64 written = m_file->file.write(chunk.constData() + at, end - at);
+            if (written != end - at)
+                break;
+            m_file->size += written;
             at = end;
             if (at < chunk.size() && !nextFile())
-                break; // the disk refuses: the rest of this chunk is lost
+                break;
         }
-        if (m_file)
-            m_file->file.flush();
+        // A refused write, a next file that cannot be made or a failed flush: the bytes not yet
+        // on the disk are lost and the log ends.
+        const bool flushed = m_file && m_file->file.flush();
+        if (m_file && (at < chunk.size() || !flushed)) {
+            fail(m_file->file.errorString(), flushed ? chunk.size() - at : chunk.size());
+            delete m_file;
+            m_file = nullptr;
+        } else if (!m_file && !chunk.isEmpty()) {
+            fail(QString(), chunk.size());
+        }
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_writing = false;

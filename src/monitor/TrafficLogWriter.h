@@ -3,7 +3,8 @@
 // the user interface. append() only copies into a buffer; the writer thread empties it. The
 // buffer is bounded: what comes while it is full is counted and the log says how much is missing.
 // A file that reaches its size cap is closed and the log goes on in the next file
-// ("trace.log", "trace.2.log", "trace.3.log", ...).
+// ("trace.log", "trace.2.log", "trace.3.log", ...). When the disk refuses a write the log ends
+// there: nothing more is written, what comes after is counted as lost, and failure() says so.
 
 #include <QByteArray>
 #include <QString>
@@ -39,11 +40,15 @@ public:
     // The files written so far, first to last.
     QStringList files() const;
     qint64 droppedBytes() const;
+    // Empty while every line reached the disk; otherwise which file failed, why, and how many
+    // bytes of log lines were lost since (counting those appended after the failure).
+    QString failure() const;
 
 private:
     void run();
     bool openFile(int number);
     bool nextFile();
+    void fail(const QString &reason, qint64 lost);
     QString fileName(int number) const;
 
     const qint64 m_fileCap;
@@ -57,6 +62,8 @@ private:
     QByteArray m_buffer;
     qint64 m_dropped = 0; // bytes refused since the buffer was last full
     qint64 m_droppedTotal = 0;
+    QString m_failure; // the file and the reason; empty while all is well
+    qint64 m_lost = 0; // bytes not written since the failure
     bool m_stop = false;
     bool m_writing = false;
     QStringList m_files;

@@ -1,10 +1,12 @@
 #include "monitor/TrafficMonitor.h"
 
+#include "core/Dialogs.h"
 #include "core/SerialLink.h"
 
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cstdio>
 
 namespace {
 const char AutoLogKey[] = "monitor/autoLog";
@@ -45,6 +47,31 @@ TrafficMonitor::~TrafficMonitor()
     // The taps live with their links; they must not reach a monitor that is gone.
     for (const QPointer<LinkTap> &tap : std::as_const(m_taps))
         delete tap.data();
+    setTraceFile(QString()); // the trace's last lines, and a word if they were lost
+}
+
+bool TrafficMonitor::checkLog(const TrafficLogWriter &writer, bool trace)
+{
+    const QString failure = writer.failure();
+    if (failure.isEmpty())
+        return false;
+    tell(failure, trace);
+    return true;
+}
+
+void TrafficMonitor::tell(const QString &message, bool trace)
+{
+    if (trace) {
+        std::fprintf(stderr, "corvane: --trace: %s\n", qPrintable(message));
+        std::fflush(stderr);
+    } else {
+        // Not from inside a tick or a port signal: the box runs an event loop of its own.
+        QMetaObject::invokeMethod(
+            this,
+            [message] { ShowMessage(message, QStringLiteral("通信监视"), MsgIcon::Exclamation); },
+            Qt::QueuedConnection);
+    }
+    Q_EMIT logFailed(message);
 }
 
 void TrafficMonitor::follow(SerialLink &link)
@@ -97,7 +124,14 @@ void TrafficMonitor::setAutoLog(bool on)
 
 bool TrafficMonitor::setTraceFile(const QString &path)
 {
+    if (m_trace) {
+        m_trace->close();
+        // Said once when it failed, and once more at the end if lines were lost since.
+        if (!m_traceFailed || m_trace->failure() != m_traceFailure)
+            checkLog(*m_trace, true);
+    }
     m_trace.reset();
+    m_traceFailed = false;
     bool opened = true;
     if (!path.isEmpty()) {
         m_trace = std::make_unique<TrafficLogWriter>();
@@ -136,6 +170,10 @@ void TrafficMonitor::takeRow(TrafficRow &row, TrafficLogWriter *connectionLog)
 
 void TrafficMonitor::batchTick()
 {
+    if (m_trace && !m_traceFailed && checkLog(*m_trace, true)) {
+        m_traceFailed = true;
+        m_traceFailure = m_trace->failure();
+    }
     for (const QPointer<LinkTap> &tap : std::as_const(m_taps))
         if (tap)
             tap->tick();
@@ -182,9 +220,13 @@ void LinkTap::startLog()
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz")),
                  m_link.portName());
     m_connectionLog = std::make_unique<TrafficLogWriter>();
+    m_logFailed = false;
+    QString error;
     if (!m_connectionLog->open(QDir(TrafficMonitor::logsFolder()).filePath(name),
-                               TrafficRow::logHeader()))
+                               TrafficRow::logHeader(), &error)) {
         m_connectionLog.reset();
+        m_monitor.tell(error, false);
+    }
 }
 
 QString LinkTap::logPath() const
@@ -193,8 +235,20 @@ QString LinkTap::logPath() const
     return files.isEmpty() ? QString() : files.last();
 }
 
+void LinkTap::stopLog()
+{
+    if (!m_connectionLog)
+        return;
+    m_connectionLog->close(); // writes what is left
+    if (!m_logFailed)
+        m_monitor.checkLog(*m_connectionLog, false);
+    m_connectionLog.reset();
+}
+
 void LinkTap::tick()
 {
+    if (m_connectionLog && !m_logFailed)
+        m_logFailed = m_monitor.checkLog(*m_connectionLog, false);
     if (m_quiet)
         m_namer.flush();
     m_quiet = true;
@@ -210,8 +264,8 @@ void LinkTap::portOpened()
 
 void LinkTap::portClosed()
 {
-    m_namer.flush();
-    m_connectionLog.reset(); // writes what is left, then closes the file
+    m_namer.finish();
+    stopLog();
 }
 
 void LinkTap::onTraffic(bool sent, const QByteArray &bytes)

@@ -3,7 +3,8 @@
 // is named (a TrafficNamer per link), time-stamped (ms since that port was opened, and the wall
 // clock), marked with its port and handed to the one list model, to the automatic log of that
 // connection and to the trace file. A link is listened to only while one of them wants rows, so
-// a link nobody watches pays nothing.
+// a link nobody watches pays nothing. A log the disk refuses ends with a message that says what
+// was lost: a message box for a connection log, a line on standard error for the trace.
 
 #include "monitor/TrafficLogWriter.h"
 #include "monitor/TrafficModel.h"
@@ -48,17 +49,26 @@ public:
     QTimer BatchTimer;
     void batchTick();
 
+Q_SIGNALS:
+    // A log could not be written (after the message has been given).
+    void logFailed(const QString &message);
+
 private:
     friend class LinkTap;
     void takeRow(TrafficRow &row, TrafficLogWriter *connectionLog);
     bool wantsRows() const { return m_watching || autoLog() || m_trace; }
     void updateListening();
+    // Tells the user once that writer has failed; false when it has not.
+    bool checkLog(const TrafficLogWriter &writer, bool trace);
+    void tell(const QString &message, bool trace);
 
     TrafficModel m_model;
     bool m_watching = false;
     // Read from the settings when first asked (start-up does not wait for the settings file).
     mutable std::optional<bool> m_autoLog;
     std::unique_ptr<TrafficLogWriter> m_trace;
+    bool m_traceFailed = false;
+    QString m_traceFailure; // the message given when it failed
     QList<QPointer<LinkTap>> m_taps;
 };
 
@@ -71,7 +81,7 @@ public:
 
     void listen(bool on);
     void startLog();
-    void stopLog() { m_connectionLog.reset(); }
+    void stopLog();
     QString logPath() const;
     // A run of bytes with no frame ends when the line has been quiet for a batch tick.
     void tick();
@@ -89,5 +99,6 @@ private:
     bool m_listening = false;
     bool m_quiet = true;
     std::unique_ptr<TrafficLogWriter> m_connectionLog;
+    bool m_logFailed = false;
     QMetaObject::Connection m_connection;
 };

@@ -1,42 +1,26 @@
 #include "monitor/TrafficNamer.h"
 
+#include "monitor/TrafficNames.h"
+
 #include "alarm/AlarmFrames.h"
 #include "connect/ConnectFrames.h"
 #include "core/ByteRoutines.h"
 
 namespace {
 
-struct CodeName {
-    quint8 code;
-    const char *name;
-};
-// Request codes of the alarm module and the connect.
-const CodeName CodeNames[] = {
-    {0x98, "input-state"},     {0x99, "relay-switch"},  {0xA1, "password-mode"},
-    {0xA2, "receiver"},        {0xA3, "restart"},       {0xAB, "model"},
-    {0xAC, "modes"},           {0xB4, "input"},         {0xB5, "relay"},
-    {0xD1, "net-mode"},        {0xD2, "wake"},          {0xD3, "power-saving"},
-    {0xD5, "parameter-clear"}, {0xD6, "reserved"},      {0xD9, "phone-table"},
-    {0xDB, "wake-mode"},       {0xE1, "address"},       {0xE2, "passive-address"},
-    {0xEC, "version"},         {0xF1, "password"},      {0xF2, "baud"},
-    {0xF8, "work-form"},       {0xF9, "transfer-mode"}, {0xFB, "transparent-mode"},
-    {0xFD, "init-done"},
-};
+namespace N = TrafficNames;
 
-QString CodeText(quint8 code)
+N::Conversation ConversationOf(TrafficNamer::Family family)
 {
-    for (const CodeName &c : CodeNames)
-        if (c.code == code)
-            return ByteToHex(code) + QLatin1Char(' ') + QLatin1String(c.name);
-    return ByteToHex(code);
+    return family == TrafficNamer::Family::Data      ? N::Conversation::Data
+           : family == TrafficNamer::Family::Connect ? N::Conversation::Connect
+                                                     : N::Conversation::Alarm;
 }
 
-// "F8 work-form 00 passive": the kind is the code and the name, the fields the rest.
-void describeRow(TrafficRow &row, const QString &text)
+void setName(TrafficRow &row, const N::Name &name)
 {
-    const int second = int(text.indexOf(QLatin1Char(' '), text.indexOf(QLatin1Char(' ')) + 1));
-    row.kind = second < 0 ? text : text.left(second);
-    row.fields = second < 0 ? QString() : text.mid(second + 1);
+    row.kind = name.kind;
+    row.fields = name.fields;
 }
 
 QString Spaced(const QByteArray &bytes)
@@ -44,6 +28,21 @@ QString Spaced(const QByteArray &bytes)
     QString text = BytesToHexColon(bytes);
     text.replace(QLatin1Char(':'), QLatin1Char(' '));
     return text.trimmed();
+}
+
+// The communication test of the alarm window and the data exchange of the data window send
+// the same "$" frames under their own captions.
+QString TextFrameName(const QByteArray &frame, bool data)
+{
+    const bool read = frame.at(3) == 'R';
+    const bool state = frame.size() == 7 && frame.at(4) == 0 && frame.at(5) == 0;
+    if (data)
+        return read    ? QStringLiteral("读取数据")
+               : state ? QStringLiteral("判断内存")
+                       : QStringLiteral("发送数据");
+    return read    ? QStringLiteral("读取短信")
+           : state ? QStringLiteral("发送状态")
+                   : QStringLiteral("发送短信");
 }
 
 } // namespace
@@ -65,9 +64,23 @@ TrafficNamer::TrafficNamer(QObject *parent)
     restart();
 }
 
+void TrafficNamer::finish()
+{
+    flush();
+    // What the parsers have read of a frame that has not ended, and what waits for them.
+    QByteArray left = std::exchange(m_buffer.consumed, QByteArray()) + m_buffer.data +
+                      std::exchange(m_connectFrame, QByteArray());
+    m_buffer.data.clear();
+    for (qsizetype at = 0; at < left.size(); at += LongestRun)
+        addToRun(left.mid(at, LongestRun), N::UnfinishedFrame(), true);
+    flush();
+    restart();
+}
+
 void TrafficNamer::restart()
 {
     m_runOpen = false;
+    m_tailLeft = 0;
     m_buffer.data.clear();
     m_buffer.consumed.clear();
     m_parser.setFrameMachine(true);
@@ -78,7 +91,8 @@ void TrafficNamer::restart()
     m_connectLength = -1;
 }
 
-void TrafficNamer::nameRequest(const QByteArray &frame, QString *kind, QString *fields)
+void TrafficNamer::nameRequest(const QByteArray &frame, Family family, QString *kind,
+                               QString *fields)
 {
     const int size = int(frame.size());
     auto at = [&frame](int i) { return quint8(frame.at(i)); };
@@ -87,38 +101,38 @@ void TrafficNamer::nameRequest(const QByteArray &frame, QString *kind, QString *
         QString action;
         int from = 10;
         if (code == 0x98 || code == 0x99) {
-            action = code == 0x98 ? QStringLiteral("read") : QString();
+            action = code == 0x98 ? QStringLiteral("读取") : QString();
             from = 9;
         } else if (size < 10) {
             from = 9;
         } else if (code == 0xD9) {
-            action = at(9) == 0x02   ? QStringLiteral("write")
-                     : at(9) == 0x04 ? QStringLiteral("clear")
-                                     : QStringLiteral("read");
+            action = at(9) == 0x02   ? QStringLiteral("写入")
+                     : at(9) == 0x04 ? QStringLiteral("清空")
+                                     : QStringLiteral("读取");
         } else if (at(9) == 0x01) {
-            action = QStringLiteral("write");
+            action = QStringLiteral("设置");
+        } else if (at(9) == 0x02 && code == 0xF4 && family == Family::Data) {
+            action = QStringLiteral("替换");
         } else if (at(9) == 0x02 || at(9) == 0x03) {
-            action = QStringLiteral("read");
+            action = QStringLiteral("读取");
         } else {
-            action = QStringLiteral("op ") + ByteToHex(at(9));
+            action = QStringLiteral("操作 ") + ByteToHex(at(9));
         }
-        *kind = CodeText(code) + (action.isEmpty() ? QString() : QLatin1Char(' ') + action);
+        *kind = N::CodeText(code, ConversationOf(family)) +
+                (action.isEmpty() ? QString() : QLatin1Char(' ') + action);
         *fields =
             Spaced(frame.mid(from, 32)) + (size - from > 32 ? QStringLiteral(" …") : QString());
         return;
     }
     if (size >= 5 && frame.at(0) == '$' && frame.endsWith('\r')) {
-        const QString address = Spaced(frame.mid(1, 2));
-        if (frame.at(3) == 'R')
-            *kind = QStringLiteral("test read-sms");
-        else if (size == 7 && at(4) == 0 && at(5) == 0)
-            *kind = QStringLiteral("test send-state");
-        else
-            *kind = QStringLiteral("test send-sms");
-        *fields = QStringLiteral("address ") + address;
+        *kind = TextFrameName(frame, family == Family::Data);
+        *fields = QStringLiteral("地址 ") + Spaced(frame.mid(1, 2));
         return;
     }
-    *kind = QStringLiteral("data");
+    // Plain bytes: the message of the test in active work form, or data of the data exchange.
+    *kind = family == Family::Data    ? QStringLiteral("发送数据")
+            : family == Family::Alarm ? QStringLiteral("发送短信")
+                                      : QStringLiteral("数据");
     fields->clear();
 }
 
@@ -128,7 +142,7 @@ void TrafficNamer::sent(const QByteArray &bytes, Family family)
     TrafficRow row;
     row.sent = true;
     row.bytes = bytes;
-    nameRequest(bytes, &row.kind, &row.fields);
+    nameRequest(bytes, family, &row.kind, &row.fields);
     if (family == Family::Alarm)
         tellParser(bytes);
     else if (family == Family::Data)
@@ -193,7 +207,7 @@ void TrafficNamer::tellDataParser(const QByteArray &frame)
 void TrafficNamer::received(const QByteArray &bytes, Family family)
 {
     if (family == Family::Other) {
-        addToRun(bytes, QStringLiteral("unnamed"), false);
+        addToRun(bytes, N::UnknownModule(), false);
         return;
     }
     for (const char byte : bytes)
@@ -203,6 +217,12 @@ void TrafficNamer::received(const QByteArray &bytes, Family family)
 // One byte at a time, so that a reply and the junk before it become rows of their own.
 void TrafficNamer::receivedFramed(char byte, Family family)
 {
+    if (m_tailLeft > 0) {
+        m_tail.bytes.append(byte);
+        if (--m_tailLeft == 0)
+            emitRow(m_tail);
+        return;
+    }
     m_buffer.data.append(byte);
     m_replied = false;
     const bool alarm = family == Family::Alarm;
@@ -212,7 +232,7 @@ void TrafficNamer::receivedFramed(char byte, Family family)
     const qint16 step = alarm ? m_parser.step() : m_dataParser.step();
     if (step == 0 && !m_buffer.consumed.isEmpty()) {
         // Back at the start without a reply: what was read belongs to no frame.
-        addToRun(std::exchange(m_buffer.consumed, QByteArray()), QStringLiteral("no frame"), true);
+        addToRun(std::exchange(m_buffer.consumed, QByteArray()), N::NoFrame(), true);
     } else if (m_runOpen && m_run.junk && step != 0) {
         flush(); // a frame begins
     }
@@ -226,7 +246,7 @@ void TrafficNamer::receivedConnect(char byte)
     if (have <= 8) {
         if (b != quint8(FramePreamble.at(have - 1))) {
             const QByteArray dropped = std::exchange(m_connectFrame, QByteArray());
-            addToRun(dropped, QStringLiteral("no frame"), true);
+            addToRun(dropped, N::NoFrame(), true);
         }
         return;
     }
@@ -234,7 +254,7 @@ void TrafficNamer::receivedConnect(char byte)
         flush();
         m_connectLength = ConnectFrames::ReplyBytes(b);
         if (m_connectLength < 0) {
-            addToRun(std::exchange(m_connectFrame, QByteArray()), QStringLiteral("no frame"), true);
+            addToRun(std::exchange(m_connectFrame, QByteArray()), N::NoFrame(), true);
             return;
         }
     }
@@ -242,7 +262,7 @@ void TrafficNamer::receivedConnect(char byte)
         return;
     TrafficRow row;
     row.bytes = std::exchange(m_connectFrame, QByteArray());
-    row.kind = CodeText(quint8(row.bytes.at(8)));
+    row.kind = N::CodeText(quint8(row.bytes.at(8)), N::Conversation::Connect);
     row.fields = Spaced(row.bytes.mid(9));
     emitRow(row);
 }
@@ -254,20 +274,20 @@ void TrafficNamer::onReply(const AlarmReplyValue &reply)
     QByteArray bytes = std::exchange(m_buffer.consumed, QByteArray());
     // Noise the parser read before it found the preamble again belongs to no frame.
     if (const qsizetype start = bytes.indexOf(FramePreamble); start > 0) {
-        addToRun(bytes.left(start), QStringLiteral("no frame"), true);
+        addToRun(bytes.left(start), N::NoFrame(), true);
         bytes.remove(0, start);
     }
     if (std::holds_alternative<R::TestData>(reply) ||
         std::holds_alternative<R::TestStatus>(reply)) {
         // Message data: gathered into runs; the status is no frame of its own.
         if (!bytes.isEmpty())
-            addToRun(bytes, QStringLiteral("test data"), false);
+            addToRun(bytes, N::MessageData(), false);
         return;
     }
     flush();
     TrafficRow row;
     row.bytes = bytes;
-    describeRow(row, describe(reply));
+    setName(row, N::OfAlarmReply(reply));
     auto verdict = [&row](bool ok, quint8 checksum, quint8 expected) {
         row.check = ok ? TrafficRow::Check::Correct : TrafficRow::Check::Wrong;
         row.checksum = checksum;
@@ -279,6 +299,13 @@ void TrafficNamer::onReply(const AlarmReplyValue &reply)
         verdict(r->checksumOk, r->checksum, r->expected);
     else if (const auto *r = std::get_if<R::PhoneTable>(&reply); r && !r->empty())
         verdict(r->checksumOk, r->checksum, r->expected);
+    if (const auto *r = std::get_if<R::PhoneTable>(&reply); r && r->empty()) {
+        // The module sends the entry bytes of an empty table all the same: the row waits for
+        // them (or for the next request or a quiet line, if they do not come).
+        m_tail = std::move(row);
+        m_tailLeft = AlarmReplyParser::PhoneTableBytes;
+        return;
+    }
     emitRow(row);
 }
 
@@ -293,13 +320,13 @@ void TrafficNamer::onDataReply(const DataReplyValue &reply)
     m_dataParser.setModuleForm(m_dataForm[0], m_dataForm[1]);
     QByteArray bytes = std::exchange(m_buffer.consumed, QByteArray());
     if (const qsizetype start = bytes.indexOf(FramePreamble); start > 0) {
-        addToRun(bytes.left(start), QStringLiteral("no frame"), true);
+        addToRun(bytes.left(start), N::NoFrame(), true);
         bytes.remove(0, start);
     }
     flush();
     TrafficRow row;
     row.bytes = bytes;
-    describeRow(row, describe(reply));
+    setName(row, N::OfDataReply(reply));
     emitRow(row);
 }
 
@@ -318,12 +345,14 @@ void TrafficNamer::addToRun(const QByteArray &bytes, const QString &kind, bool j
 
 void TrafficNamer::flush()
 {
+    if (std::exchange(m_tailLeft, 0) > 0)
+        emitRow(m_tail);
     if (!m_runOpen)
         return;
     m_runOpen = false;
     TrafficRow row = std::move(m_run);
     m_run = TrafficRow();
-    row.fields = QStringLiteral("%1 bytes").arg(row.bytes.size());
+    row.fields = N::ByteCount(row.bytes.size());
     emitRow(row);
 }
 

@@ -4,7 +4,8 @@
 // code as the exchange's, fed the same bytes and told about the same requests), so a reply is
 // shown as the typed reply it becomes, with its checksum verdict; bytes the parser drops belong
 // to no frame and are marked so. During the connect the connect-time frames are named from their
-// fixed lengths. The exchange's own parser is never touched.
+// fixed lengths. The exchange's own parser is never touched. Every byte read ends up in a row:
+// a frame the port closes on before it ends is listed as an unfinished frame.
 
 #include "alarm/AlarmReplyParser.h"
 #include "core/ByteSource.h"
@@ -34,11 +35,13 @@ public:
     void received(const QByteArray &bytes, Family family);
     // Hands on a run still being gathered (called when the line has been quiet).
     void flush();
+    // The port closed: hands on what is left, a frame still arriving as an unfinished frame.
+    void finish();
     // A new connection: nothing of the last one carries over.
     void restart();
 
     // The name and fields of a request as the program writes it.
-    static void nameRequest(const QByteArray &frame, QString *kind, QString *fields);
+    static void nameRequest(const QByteArray &frame, Family family, QString *kind, QString *fields);
 
 private:
     class Buffer : public ByteSource
@@ -69,6 +72,9 @@ private:
     bool m_replied = false;
     TrafficRow m_run; // bytes with no frame, or message data, still being gathered
     bool m_runOpen = false;
+    // The read reply of an empty phone table: its entry bytes still follow and belong to it.
+    TrafficRow m_tail;
+    int m_tailLeft = 0;
     // Connect-time frames: preamble, code, a fixed count of bytes.
     QByteArray m_connectFrame;
     int m_connectLength = -1;

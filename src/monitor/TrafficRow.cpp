@@ -1,6 +1,7 @@
 #include "monitor/TrafficRow.h"
 
 #include "core/ByteRoutines.h"
+#include "monitor/TrafficNames.h"
 
 #include <QStringList>
 
@@ -38,7 +39,10 @@ QString TrafficRow::checkText() const
     case Check::None:
         break;
     }
-    return junk ? QStringLiteral("不属于任何帧") : QString();
+    if (!junk)
+        return QString();
+    return kind == TrafficNames::UnfinishedFrame() ? QStringLiteral("端口关闭时帧未完成")
+                                                   : QStringLiteral("不属于任何帧");
 }
 
 QString TrafficRow::hex() const

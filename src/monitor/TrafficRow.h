@@ -14,7 +14,7 @@ struct TrafficRow {
     QString port; // "COM1": the port entry of the link the bytes went over
     bool sent = false;
     QByteArray bytes;
-    QString kind;   // "F8 work-form", "B4 input-record read", "no frame", ...
+    QString kind;   // "F8 工作形式", "B4 DI参数 读取", "帧外字节", ...
     QString fields; // the decoded values
     Check check = Check::None;
     quint8 checksum = 0, expected = 0; // with a checksum: the one received and the right one

@@ -94,10 +94,10 @@ private Q_SLOTS:
         }
         QStringList expected;
         for (const char *kind :
-             {"AB model", "EC version", "A3 restart", "A1 password-mode", "F1 password",
-              "F8 work-form", "F9 transfer-mode", "FB transparent-mode", "E1 address",
-              "D3 power-saving", "D2 wake", "DB wake-mode", "D9 phone-table"})
-            expected << QStringLiteral("> %1 read").arg(kind) << QStringLiteral("< ") + kind;
+             {"AB 模块型号", "EC 版本", "A3 重起时间", "A1 密码使用方式", "F1 短信密码",
+              "F8 工作形式", "F9 传输方式", "FB 透明模式", "E1 地址设置", "D3 省电", "D2 醒后延时",
+              "DB 唤醒模式", "D9 号码表"})
+            expected << QStringLiteral("> %1 读取").arg(kind) << QStringLiteral("< ") + kind;
         expected.last() += QStringLiteral(" / 校验正确");
         QCOMPARE(seen, expected);
     }

@@ -185,7 +185,7 @@ private Q_SLOTS:
         QTest::qWait(150); // the last batch of rows
         const TrafficModel &rows = monitor->monitor()->model();
         for (int i = 0; i < rows.rowCount(); ++i)
-            QVERIFY2(!rows.row(i).junk && !rows.row(i).kind.startsWith("unnamed"),
+            QVERIFY2(!rows.row(i).junk && !rows.row(i).kind.startsWith("未识别"),
                      rows.row(i).logLine().constData());
         main->findChild<QDockWidget *>()->hide();
         // The end of the read-all sequence gives the buttons back.

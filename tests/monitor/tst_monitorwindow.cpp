@@ -54,13 +54,13 @@ private Q_SLOTS:
         set("ComboDirection", "发送");
         QCOMPARE(shown->rowCount(), 2);
         set("ComboDirection", "全部");
-        set("ComboKind", "no frame");
+        set("ComboKind", "帧外字节");
         QCOMPARE(shown->rowCount(), 1);
         QCOMPARE(shown->index(0, TrafficModel::BytesColumn).data().toString(), "55");
         set("ComboKind", "全部");
-        window.findChild<QLineEdit *>("TextSearch")->setText("ACTIVE");
+        window.findChild<QLineEdit *>("TextSearch")->setText("主动");
         QCOMPARE(shown->rowCount(), 1);
-        QCOMPARE(shown->index(0, TrafficModel::FieldsColumn).data().toString(), "01 active");
+        QCOMPARE(shown->index(0, TrafficModel::FieldsColumn).data().toString(), "01 主动方式");
 
         // Paused, new rows wait; the shown ones stay.
         window.findChild<QCheckBox *>("CheckPause")->setChecked(true);
@@ -74,7 +74,7 @@ private Q_SLOTS:
         auto *table = window.findChild<QTableView *>("Table");
         table->selectRow(0);
         QVERIFY(window.selectedText().endsWith(
-            "\tCOM1\t接收\tF8 work-form\t01 active\t\t1A 2A 3A 4A 5A 6A 7A 8A F8 00 01\n"));
+            "\tCOM1\t接收\tF8 工作形式\t01 主动方式\t\t1A 2A 3A 4A 5A 6A 7A 8A F8 00 01\n"));
         QTemporaryDir dir;
         QString error;
         QVERIFY(window.saveTo(dir.filePath("rows.csv"), &error));
@@ -83,7 +83,7 @@ private Q_SLOTS:
         const QList<QByteArray> lines = csv.readAll().split('\n');
         QCOMPARE(lines.at(0), QByteArray("\xEF\xBB\xBF毫秒,时间,串口,方向,内容,字段,校验,字节"));
         QVERIFY(lines.at(1).endsWith(
-            ",COM1,接收,F8 work-form,01 active,,1A 2A 3A 4A 5A 6A 7A 8A F8 00 01"));
+            ",COM1,接收,F8 工作形式,01 主动方式,,1A 2A 3A 4A 5A 6A 7A 8A F8 00 01"));
         QCOMPARE(lines.size(), 3);
     }
 };
