@@ -8,7 +8,13 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
+#ifdef Q_OS_WIN
+#include <io.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#else
 #include <unistd.h>
+#endif
 
 int main(int argc, char **argv)
 {
