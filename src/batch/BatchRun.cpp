@@ -32,6 +32,18 @@ int Width(const QString &text)
     return width;
 }
 
+// The start of text that fits in width columns.
+QString Cut(const QString &text, int width)
+{
+    int used = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        used += Width(text.mid(i, 1));
+        if (used > width)
+            return text.left(i);
+    }
+    return text;
+}
+
 QString Padded(const QString &text, int width)
 {
     return text + QString(qMax(0, width - Width(text)), QLatin1Char(' '));
@@ -57,10 +69,11 @@ BatchRun::BatchRun(Sink messages, QObject *parent)
 
 BatchRun::~BatchRun() = default;
 
-void BatchRun::setLive(Writer write, bool colour)
+void BatchRun::setLive(Writer write, bool colour, int columns)
 {
     m_live = std::move(write);
     m_colour = colour;
+    m_columns = qMax(20, columns);
 }
 
 QString BatchRun::usage()
@@ -219,9 +232,11 @@ void BatchRun::portLine(const QString &port, const QString &text, const char *co
         m_sink(QStringLiteral("[%1] %2").arg(port, text));
         return;
     }
+    // One column spare: a line that fills the last column leaves the cursor there.
+    const QString line = Cut(QStringLiteral("[%1] %2").arg(port, text), m_columns - 1);
     m_liveText[port] = m_colour && colour
-                           ? QStringLiteral("\x1b[%1m%2\x1b[0m").arg(QLatin1String(colour), text)
-                           : text;
+                           ? QStringLiteral("\x1b[%1m%2\x1b[0m").arg(QLatin1String(colour), line)
+                           : line;
     drawLive();
 }
 
@@ -238,7 +253,7 @@ void BatchRun::drawLive(bool clearOnly)
     m_liveDrawn = 0;
     if (!clearOnly) {
         for (const QString &port : std::as_const(m_livePorts)) {
-            out += QStringLiteral("[%1] %2\n").arg(port, m_liveText.value(port)).toUtf8();
+            out += m_liveText.value(port, QStringLiteral("[%1]").arg(port)).toUtf8() + '\n';
             ++m_liveDrawn;
         }
     }

@@ -26,9 +26,10 @@ public:
     using Output = std::function<bool(const QByteArray &bytes, QString *error)>;
     void setStandardOutput(Output output) { m_stdout = std::move(output); }
     // Draws through write (raw bytes, terminal control sequences included): one line per module
-    // that is redrawn in place, with colour when colour is true.
+    // that is redrawn in place, with colour when colour is true. The lines are cut to columns,
+    // the terminal's width: a line that wrapped would throw the redrawing off.
     using Writer = std::function<void(const QByteArray &bytes)>;
-    void setLive(Writer write, bool colour);
+    void setLive(Writer write, bool colour, int columns = 80);
 
     // Reads the arguments (without the program name); false after a message on bad usage or a
     // bad profile (exit code 2).
@@ -59,6 +60,7 @@ private:
     Output m_stdout;
     Writer m_live;
     bool m_colour = false;
+    int m_columns = 80;
     QStringList m_livePorts;            // the ports in the order their lines stand
     QHash<QString, QString> m_liveText; // the line of each port, colour included
     int m_liveDrawn = 0;                // lines drawn below the messages

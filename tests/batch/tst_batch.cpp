@@ -264,6 +264,28 @@ private Q_SLOTS:
         QCOMPARE(rows, (QStringList{a + "|read|read|0|", b + "|read|no-answer|3|connect"}));
     }
 
+    // On a terminal the module's line is drawn again in place at every step, coloured only when
+    // asked (NO_COLOR), and nothing goes out line by line.
+    void liveDisplay_data()
+    {
+        QTest::addColumn<bool>("colour");
+        QTest::newRow("colour") << true;
+        QTest::newRow("NO_COLOR") << false;
+    }
+    void liveDisplay()
+    {
+        QFETCH(bool, colour);
+        QTemporaryDir dir;
+        Module m;
+        Run run;
+        QByteArray screen;
+        run.run.setLive([&screen](const QByteArray &bytes) { screen += bytes; }, colour);
+        QCOMPARE(run.exec({"read", "--port", m.open(), "-o", dir.filePath("m.json")}), 0);
+        QVERIFY(run.messages.isEmpty());
+        QVERIFY2(screen.count("\x1b[1F\x1b[2K\n\x1b[1F[") > 20, screen.constData());
+        QCOMPARE(screen.contains("\x1b[32m"), colour);
+    }
+
     // A real server from Debian's postgresql package, started here in a temporary folder (as an
     // unprivileged user when the test runs as root, since initdb refuses root).
     void postgresqlReport()

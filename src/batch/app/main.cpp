@@ -13,8 +13,24 @@
 #define isatty _isatty
 #define STDERR_FILENO 2
 #else
+#include <sys/ioctl.h>
 #include <unistd.h>
 #endif
+
+namespace {
+
+// Columns of the terminal on standard error.
+int TerminalColumns()
+{
+#ifndef Q_OS_WIN
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+#endif
+    return 80;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -43,7 +59,7 @@ int main(int argc, char **argv)
                 std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
                 std::fflush(stderr);
             },
-            !noColour || !*noColour);
+            !noColour || !*noColour, TerminalColumns());
     }
     if (!run.setUp(args))
         return run.exitCode();
