@@ -65,6 +65,8 @@ void AddOptions(QCommandLineParser &parser)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
+        {QStringLiteral("module"), QStringLiteral("Module: alarm (default) or vx8."),
+         QStringLiteral("name"), QStringLiteral("alarm")},
         {QStringLiteral("work-form"), QStringLiteral("Work form: active or passive (default)."),
          QStringLiteral("form"), QStringLiteral("passive")},
         {QStringLiteral("transfer"),
@@ -203,6 +205,11 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     AddOptions(parser);
     parser.process(app);
+
+    const QString module = parser.value(QStringLiteral("module"));
+    if (module != QLatin1String("alarm"))
+        return UsageError(
+            QStringLiteral("unknown module name '%1' (known: alarm, vx8)").arg(module));
 
     AlarmModuleSim sim;
     AlarmSimOptions options;

@@ -1,6 +1,9 @@
 #include "batch/BatchJob.h"
 
+#include "core/OpenFailure.h"
 #include "serial/QtSerialBackend.h"
+
+#include <QHash>
 
 QString CommandName(BatchJob::Command command)
 {
@@ -14,6 +17,56 @@ QString CommandName(BatchJob::Command command)
     }
     return {};
 }
+
+QString ResultCaption(const QString &result)
+{
+    static const QHash<QString, QString> captions = {
+        {"read", "已读出"},
+        {"verified", "核对一致"},
+        {"differs", "与配置不一致"},
+        {"no-answer", "模块无应答"},
+        {"checksum", "读回的校验和错误"},
+        {"refused", "模块拒绝写入"},
+        {"gprs-refused", "GPRS 模块，不能在此连接"},
+        {"device-lost", "串口设备已断开"},
+        {"interrupted", "已中断"},
+        {"not-saved", "结果未能保存"},
+        {"no-such-port", "没有这个串口"},
+        {"port-busy", "串口正被其它程序使用"},
+        {"no-permission", "没有访问串口的权限"},
+        {"not-a-serial-port", "不是串口设备"},
+        {"stale-lock", "串口被已结束程序的锁文件锁着"},
+        {"port-not-opened", "串口无法打开"},
+    };
+    const auto it = captions.constFind(result);
+    return it == captions.constEnd() ? result : QStringLiteral("%1（%2）").arg(*it, result);
+}
+
+namespace {
+
+// The report's name for why a port did not open.
+QString OpenResultName(OpenResult result)
+{
+    switch (result) {
+    case OpenResult::NoSuchPort:
+        return QStringLiteral("no-such-port");
+    case OpenResult::InUse:
+    case OpenResult::HeldByWindow:
+        return QStringLiteral("port-busy");
+    case OpenResult::NoPermission:
+        return QStringLiteral("no-permission");
+    case OpenResult::NotASerialPort:
+        return QStringLiteral("not-a-serial-port");
+    case OpenResult::StaleLock:
+        return QStringLiteral("stale-lock");
+    case OpenResult::Ok:
+    case OpenResult::OtherError:
+        break;
+    }
+    return QStringLiteral("port-not-opened");
+}
+
+} // namespace
 
 BatchJob::BatchJob(const QString &port, qint32 baud, Command command,
                    const std::optional<Profile::ModuleProfile> &wanted, QObject *parent)
@@ -32,8 +85,7 @@ BatchJob::BatchJob(const QString &port, qint32 baud, Command command,
     m_routine.setPace(ConnectRoutine::Pace::OnAnswer);
     connect(&m_routine, &ConnectRoutine::finished, this, &BatchJob::connected);
     connect(&m_runner, &ProfileRunner::finished, this, &BatchJob::ran);
-    connect(&m_runner, &ProfileRunner::progress, this,
-            [this](const QString &where) { Q_EMIT progress(m_record.port, where); });
+    connect(&m_runner, &ProfileRunner::progress, this, &BatchJob::step);
     connect(&m_link, &SerialLink::deviceLost, this, [this] {
         // While connecting; afterwards the runner reports it with the request it stopped at.
         if (m_routine.isActive())
@@ -41,19 +93,37 @@ BatchJob::BatchJob(const QString &port, qint32 baud, Command command,
     });
 }
 
+void BatchJob::step(const QString &where)
+{
+    m_step = where;
+    Q_EMIT progress(m_record.port, Profile::StepCaption(where));
+}
+
 void BatchJob::start()
 {
+    if (m_done) // interrupted before it started
+        return;
+    m_startMs = QDateTime::currentMSecsSinceEpoch();
     QString detail;
     const OpenResult opened = m_link.open(&detail);
     if (opened != OpenResult::Ok) {
         m_link.close();
-        end(QStringLiteral("port-not-opened"), ExitNoModule,
-            detail.isEmpty() ? QStringLiteral("open") : QStringLiteral("open: ") + detail);
+        // The same words as the connect windows use, on the terminal; the cause in the report.
+        Q_EMIT progress(m_record.port,
+                        OpenFailureText(opened, QStringLiteral(" %1 ").arg(m_record.port), detail));
+        end(OpenResultName(opened), ExitNoModule,
+            detail.isEmpty() ? QStringLiteral("open")
+                             : QStringLiteral("open: ") + detail.trimmed());
         return;
     }
     m_link.setDtr(false);
-    Q_EMIT progress(m_record.port, QStringLiteral("connect"));
+    step(QStringLiteral("connect"));
     m_routine.start();
+}
+
+void BatchJob::interrupt(int status)
+{
+    end(QStringLiteral("interrupted"), status, m_step);
 }
 
 void BatchJob::connected(ConnectRoutine::Result result)
@@ -124,6 +194,9 @@ void BatchJob::ran(const ProfileRunner::Outcome &outcome)
     case R::DeviceLost:
         end(QStringLiteral("device-lost"), ExitLostDevice, outcome.stoppedAt);
         return;
+    case R::Checksum:
+        end(QStringLiteral("checksum"), ExitNoModule, outcome.stoppedAt);
+        return;
     }
 }
 
@@ -139,6 +212,6 @@ void BatchJob::end(const QString &result, int exitCode, const QString &stoppedAt
     m_record.result = result;
     m_record.exitCode = exitCode;
     m_record.stoppedAt = stoppedAt;
-    Q_EMIT progress(m_record.port, QStringLiteral("结果: %1").arg(result));
+    m_elapsedMs = m_startMs ? QDateTime::currentMSecsSinceEpoch() - m_startMs : 0;
     Q_EMIT finished(this);
 }

@@ -1,6 +1,7 @@
 #include "batch/BatchReport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSqlDatabase>
@@ -22,9 +23,15 @@ public:
             *error = file.errorString();
             return false;
         }
-        // One write per line, so that lines from several processes never interleave.
+        // One write per line, so that lines from several processes never interleave. A full
+        // disk shows only when the line leaves the buffer, a failing device when it is closed.
         const QByteArray line = QJsonDocument(RecordJson(record)).toJson(QJsonDocument::Compact);
-        if (file.write(line + '\n') != line.size() + 1) {
+        if (file.write(line + '\n') != line.size() + 1 || !file.flush()) {
+            *error = file.errorString();
+            return false;
+        }
+        file.close();
+        if (file.error() != QFileDevice::NoError) {
             *error = file.errorString();
             return false;
         }
@@ -243,9 +250,30 @@ bool ParsePostgresTarget(const QString &target, PostgresTarget *out, QString *er
     return true;
 }
 
+namespace {
+
+// A report file must be a regular file, or not exist yet: opening a pipe waits for a reader
+// that may never come, and a device swallows the records.
+bool UsableFile(const QString &path, QString *error)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty())
+        *error = QStringLiteral("没有给出文件名");
+    else if (info.exists() && !info.isFile())
+        *error = QStringLiteral("不是普通文件（目录、设备或管道不能作报告文件）");
+    else
+        return true;
+    return false;
+}
+
+} // namespace
+
 std::unique_ptr<BatchReport> BatchReport::open(const QString &target, QString *error)
 {
     if (target.startsWith(QLatin1String("sqlite:"))) {
+        // An empty name would give SQLite a database of its own that is gone at the end.
+        if (!UsableFile(target.mid(7), error))
+            return nullptr;
         auto sql = std::make_unique<SqlReport>();
         if (!sql->open(QStringLiteral("QSQLITE"), PostgresTarget(), target.mid(7), error))
             return nullptr;
@@ -261,6 +289,8 @@ std::unique_ptr<BatchReport> BatchReport::open(const QString &target, QString *e
             return nullptr;
         return sql;
     }
+    if (!UsableFile(target, error))
+        return nullptr;
     QFile file(target);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
         *error = file.errorString();

@@ -4,6 +4,8 @@
 #include "core/ByteRoutines.h"
 
 #include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -104,6 +106,19 @@ QJsonObject relayJson(const Relay &r)
 }
 
 // ---- reading with checks ----------------------------------------------------------------------
+
+// The first character of text that GBK cannot carry; empty when it carries all of it.
+QString notInGbk(const QString &text)
+{
+    if (FromAnsi(ToAnsi(text)) == text)
+        return QString();
+    for (const uint c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(reinterpret_cast<const char32_t *>(&c), 1);
+        if (FromAnsi(ToAnsi(one)) != one)
+            return one;
+    }
+    return QStringLiteral("?");
+}
 
 // Reads the fields of one object; the first fault is kept as the message to show.
 class Reader
@@ -212,11 +227,29 @@ public:
             out->english = false;
         if (out->english && !AnsiEncodable(out->text))
             return fail(join(path, QStringLiteral("text")), GbkMissingText());
+        if (out->english) {
+            // GBK turns what it cannot carry into '?': the module would show other text.
+            const QString lost = notInGbk(out->text);
+            if (!lost.isEmpty())
+                return fail(
+                    join(path, QStringLiteral("text")),
+                    QStringLiteral("英文方式只能使用 GBK 编码中的字符（“%1”不在其中）").arg(lost));
+        }
         if (!AlarmRecords::EncodeText({out->text, out->english}, fieldBytes, nullptr, nullptr))
             return fail(join(path, QStringLiteral("text")),
                         QStringLiteral("最多 %1 字节（英文 %1 个字符，汉字 %2 个）")
                             .arg(qMin(fieldBytes, 0x7F))
                             .arg(fieldBytes / 2));
+        return true;
+    }
+
+    // A text value of at most MaxNameLength characters; absent or null gives empty text.
+    bool shortText(const QJsonValue &v, const QString &path, QString *out)
+    {
+        if (!v.isUndefined() && !v.isNull() &&
+            (!v.isString() || v.toString().size() > MaxNameLength))
+            return fail(path, QStringLiteral("最多 %1 个字符的文字").arg(MaxNameLength));
+        *out = v.toString();
         return true;
     }
 
@@ -587,17 +620,22 @@ bool FromJson(const QJsonObject &o, ModuleProfile *profile, QString *error)
         return false;
     if (o.value(QLatin1String("format")).toString() != FormatName)
         return r.fail(QStringLiteral("format"), QLatin1Char('"') + FormatName + QLatin1Char('"'));
-    quint8 version = 0;
-    if (!r.byte(o.value(QLatin1String("version")), QStringLiteral("version"), 1, FormatVersion,
-                &version))
+    if (o.value(QLatin1String("version")) != QJsonValue(FormatVersion))
+        return r.fail(QStringLiteral("version"),
+                      QStringLiteral("本程序支持的格式版本为 %1").arg(FormatVersion));
+    if (!r.shortText(o.value(QLatin1String("name")), QStringLiteral("name"), &p.name))
         return false;
-    const QJsonValue name = o.value(QLatin1String("name"));
-    if (!name.isUndefined() && !name.isNull() && !name.isString())
-        return r.fail(QStringLiteral("name"), QStringLiteral("文字"));
-    p.name = name.toString();
-    const QJsonObject module = o.value(QLatin1String("module")).toObject();
-    p.module.softwareVersion = module.value(QLatin1String("software_version")).toString();
-    p.module.firmwareModel = module.value(QLatin1String("firmware_model")).toString();
+    // What the module reported: not written, but checked like the rest.
+    const QJsonValue moduleValue = o.value(QLatin1String("module"));
+    const QJsonObject module = moduleValue.toObject();
+    if (!moduleValue.isUndefined() && !moduleValue.isNull() && !moduleValue.isObject())
+        return r.fail(QStringLiteral("module"), QStringLiteral("对象或 null"));
+    if (!r.onlyKeys(module, QStringLiteral("module"), {"software_version", "firmware_model"}) ||
+        !r.shortText(module.value(QLatin1String("software_version")),
+                     QStringLiteral("module.software_version"), &p.module.softwareVersion) ||
+        !r.shortText(module.value(QLatin1String("firmware_model")),
+                     QStringLiteral("module.firmware_model"), &p.module.firmwareModel))
+        return false;
 
     const QJsonValue params = o.value(QLatin1String("parameters"));
     if (!params.isUndefined() && !params.isNull()) {
@@ -653,6 +691,145 @@ QList<Difference> Diff(const ModuleProfile &module, const ModuleProfile &wanted)
             out.append({at(QStringLiteral("phone_table"), i), module.phoneTable->at(i), QString()});
     }
     return out;
+}
+
+bool ReadFile(const QString &path, ModuleProfile *profile, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    // Asked before opening: opening a pipe waits for a writer, a device may never end.
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(QStringLiteral("文件不存在"));
+    if (!info.isFile())
+        return fail(QStringLiteral("不是普通文件（目录、设备或管道不能作配置文件）"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    const QByteArray bytes = file.read(MaxFileBytes + 1);
+    if (bytes.size() > MaxFileBytes)
+        return fail(QStringLiteral("文件太大（配置文件最多 %1 字节）").arg(MaxFileBytes));
+    return FromFile(bytes, profile, error);
+}
+
+namespace {
+
+// The captions of the alarm window's controls, by the key a field has in a profile.
+const QHash<QString, QString> &Captions()
+{
+    static const QHash<QString, QString> captions = {
+        {"work_form", "工作形式"},
+        {"transfer_mode", "传输方式"},
+        {"transparent_mode", "透明方式"},
+        {"address", "模块地址"},
+        {"address.start", "地址开始位置"},
+        {"address.group_maximum", "组内最大数"},
+        {"address.length", "地址长度"},
+        {"address.type", "地址类型"},
+        {"password_mode", "密码状态"},
+        {"password", "短信密码"},
+        {"receiver_number", "接收方号码"},
+        {"passive_address", "被动模式下模块地址"},
+        {"restart_seconds", "没有收到短信重起时间"},
+        {"power_saving", "省电"},
+        {"wake_mode", "唤醒模式"},
+        {"wake_delays", "醒后延时"},
+        {"wake_idle_seconds", "醒后空闲延时"},
+        {"wake_data_seconds", "醒后数据延时"},
+        {"software_version", "版本"},
+        {"firmware_model", "模块型号"},
+        {"inputs", "参数"},
+        {"inputs.trigger", "报警触发"},
+        {"inputs.group", "启用号码表群发"},
+        {"inputs.repeat_seconds", "报警时间间隔"},
+        {"inputs.low_text", "低电平报警内容"},
+        {"inputs.high_text", "高电平报警内容"},
+        {"inputs.count", "报警次数"},
+        {"inputs.relay", "关联输出"},
+        {"relays", "参数"},
+        {"relays.mode", "输出方式"},
+        {"relays.reply", "短信回复"},
+        {"relays.reply_delay", "短信回复延时"},
+        {"relays.high_delay", "延时恢复高电平"},
+        {"relays.low_delay", "延时恢复低电平"},
+        {"relays.low_text", "低电平控制短信"},
+        {"relays.high_text", "高电平控制短信"},
+        {"relays.hold", "输出保持"},
+        {"alarm_modes", "报警方式"},
+        {"phone_table", "电话号码表"},
+        {"english", "英文"},
+    };
+    return captions;
+}
+
+} // namespace
+
+QString FieldCaption(const QString &path)
+{
+    // section[index].key.key: "parameters.address.start", "inputs[3].low_text.english".
+    static const QRegularExpression shape(
+        QStringLiteral("^([a-z_]+)(?:\\[(\\d+)\\])?(?:\\.([a-z_]+))?(?:\\.([a-z_]+))?$"));
+    const QRegularExpressionMatch m = shape.match(path);
+    if (!m.hasMatch())
+        return path;
+    const QString section = m.captured(1), key = m.captured(3), sub = m.captured(4);
+    const int index = m.captured(2).isEmpty() ? -1 : m.captured(2).toInt();
+    QStringList parts;
+    auto add = [&parts](const QString &key) {
+        const auto it = Captions().constFind(key);
+        if (it != Captions().constEnd())
+            parts << *it;
+    };
+    if (section == QLatin1String("parameters") || section == QLatin1String("module")) {
+        add(key);
+        add(key + QLatin1Char('.') + sub);
+    } else if (section == QLatin1String("inputs") || section == QLatin1String("relays")) {
+        const bool input = section == QLatin1String("inputs");
+        QString channel = QStringLiteral("%1%2").arg(input ? "DI" : "Do").arg(index);
+        if (key.isEmpty())
+            channel += QLatin1Char(' ') + Captions().value(section);
+        parts << channel;
+        if (!key.isEmpty())
+            add(section + QLatin1Char('.') + key);
+    } else if (section == QLatin1String("alarm_modes")) {
+        if (index >= 0)
+            parts << QStringLiteral("DI%1").arg(index);
+        add(section);
+    } else if (section == QLatin1String("phone_table")) {
+        add(section);
+        if (index >= 0)
+            parts << QStringLiteral("第 %1 号").arg(index + 1);
+    }
+    if (sub == QLatin1String("english"))
+        add(sub);
+    if (parts.isEmpty())
+        return path;
+    return parts.join(QLatin1Char(' ')) + QStringLiteral("（%1）").arg(path);
+}
+
+QString StepCaption(const QString &where)
+{
+    if (where == QLatin1String("connect"))
+        return QStringLiteral("连接");
+    if (where == QLatin1String("read-all"))
+        return QStringLiteral("读取全部设置");
+    if (where.startsWith(QLatin1String("read-all step ")))
+        return QStringLiteral("读取全部设置（第 %1 步）").arg(where.section(QLatin1Char(' '), 2));
+    QString field = where.section(QLatin1Char(' '), 0, 0);
+    const QString action = where.section(QLatin1Char(' '), 1);
+    if (action != QLatin1String("read") && action != QLatin1String("write"))
+        return where;
+    // The runner names a parameter it reads by its key alone ("restart_seconds read").
+    if (field == QLatin1String("software_version") || field == QLatin1String("firmware_model"))
+        field.prepend(QLatin1String("module."));
+    else if (!field.contains(QLatin1Char('.')) && !field.contains(QLatin1Char('[')) &&
+             field != QLatin1String("alarm_modes") && field != QLatin1String("phone_table"))
+        field.prepend(QLatin1String("parameters."));
+    return (action == QLatin1String("read") ? QStringLiteral("读取 ") : QStringLiteral("写入 ")) +
+           FieldCaption(field);
 }
 
 AlarmRecords::DiRecordValues RecordValues(const Input &in)

@@ -26,6 +26,10 @@ namespace Profile {
 
 inline const QString FormatName = QStringLiteral("corvane-alarm-profile");
 constexpr int FormatVersion = 1;
+// A profile file is a few kilobytes: anything past this is no profile, and is not read whole.
+constexpr qint64 MaxFileBytes = 1 << 20;
+// The longest profile name and module text (software version, firmware model) accepted.
+constexpr int MaxNameLength = 200;
 
 struct Text {
     QString text;
@@ -93,6 +97,16 @@ QByteArray ToFile(const ModuleProfile &profile);
 // Reads and checks a file; on a fault gives false and the Chinese message naming the field.
 bool FromFile(const QByteArray &bytes, ModuleProfile *profile, QString *error);
 bool FromJson(const QJsonObject &json, ModuleProfile *profile, QString *error);
+// Reads the profile file at path: only a regular file (no device, pipe or directory, which could
+// block or never end) of at most MaxFileBytes. On a fault gives false and the Chinese message.
+bool ReadFile(const QString &path, ModuleProfile *profile, QString *error);
+
+// The caption the alarm window gives a field, with the field's path beside it:
+// "重起时间（parameters.restart_seconds）", "DI3 报警次数（inputs[3].count）".
+QString FieldCaption(const QString &path);
+// A step of a run as a person reads it: "connect" -> "连接", "inputs[3] write" ->
+// "写入 DI3 参数（inputs[3]）", "read-all step 12" -> "读取全部设置（第 12 步）".
+QString StepCaption(const QString &where);
 
 // SHA-256 (hexadecimal) of the writable sections in compact form: two profiles that write the
 // same values have the same checksum, whatever their name, module section or layout.

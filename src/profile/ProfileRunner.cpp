@@ -24,6 +24,13 @@ Answer textVerdict(const AlarmReplyValue &reply, R::TextAnswer::Request request)
     return t->verdict == R::TextAnswer::Verdict::Ok ? Answer::Ok : Answer::Refused;
 }
 
+Answer recordAnswer(bool thisRecord, bool checksumOk)
+{
+    if (!thisRecord)
+        return Answer::NotThis;
+    return checksumOk ? Answer::Ok : Answer::Corrupt;
+}
+
 QString hexText(const quint8 *bytes, int n)
 {
     QString text;
@@ -166,8 +173,7 @@ QList<ProfileRunner::Request> ProfileRunner::featureReads()
                       [ch](const AlarmReplyValue &r) {
                           const auto *rec = std::get_if<R::InputRecord>(&r);
                           // A record with a wrong checksum is asked for again.
-                          return rec && rec->channel == ch && rec->checksumOk ? Answer::Ok
-                                                                              : Answer::NotThis;
+                          return recordAnswer(rec && rec->channel == ch, rec && rec->checksumOk);
                       }});
     }
     for (int ch = 0; ch < 8; ++ch) {
@@ -175,8 +181,7 @@ QList<ProfileRunner::Request> ProfileRunner::featureReads()
                       [this, ch] { m_exchange.readRelayRecord(ch); },
                       [ch](const AlarmReplyValue &r) {
                           const auto *rec = std::get_if<R::RelayRecord>(&r);
-                          return rec && rec->channel == ch && rec->checksumOk ? Answer::Ok
-                                                                              : Answer::NotThis;
+                          return recordAnswer(rec && rec->channel == ch, rec && rec->checksumOk);
                       }});
     }
     reads.append({QStringLiteral("alarm_modes read"), [this] { m_exchange.readAlarmModes(); },
@@ -184,7 +189,7 @@ QList<ProfileRunner::Request> ProfileRunner::featureReads()
     reads.append({QStringLiteral("phone_table read"), [this] { m_exchange.readPhoneTable(); },
                   [](const AlarmReplyValue &r) {
                       const auto *t = std::get_if<R::PhoneTable>(&r);
-                      return t && (t->empty() || t->checksumOk) ? Answer::Ok : Answer::NotThis;
+                      return recordAnswer(t, t && (t->empty() || t->checksumOk));
                   }});
     return reads;
 }
@@ -371,6 +376,7 @@ void ProfileRunner::runQueue()
         return;
     }
     m_tries = 0;
+    m_corrupt = false;
     sendCurrent();
 }
 
@@ -400,7 +406,8 @@ void ProfileRunner::onReply(const AlarmReplyValue &reply)
     if (m_queue.empty())
         return;
     const Answer answer = m_queue.front().answer(reply);
-    if (answer == Answer::NotThis)
+    m_corrupt = m_corrupt || answer == Answer::Corrupt;
+    if (answer == Answer::NotThis || answer == Answer::Corrupt)
         return;
     m_answer.stop();
     if (answer == Answer::Refused) {
@@ -420,7 +427,7 @@ void ProfileRunner::onAnswerTimeout()
         sendCurrent();
         return;
     }
-    finish(Result::NoAnswer, m_queue.front().where);
+    finish(m_corrupt ? Result::Checksum : Result::NoAnswer, m_queue.front().where);
 }
 
 void ProfileRunner::compare(const Profile::ModuleProfile &wanted)

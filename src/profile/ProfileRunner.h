@@ -24,7 +24,8 @@ public:
     static constexpr int Tries = 3;
     static constexpr int ReadAllStallMs = 3000; // no read-all step for this long: no answer
 
-    enum class Result { Verified, Differs, NoAnswer, Refused, DeviceLost };
+    // Checksum: the module answered a read, but every answer came with a wrong checksum.
+    enum class Result { Verified, Differs, NoAnswer, Refused, DeviceLost, Checksum };
     struct Outcome {
         Result result = Result::Verified;
         QString stoppedAt; // the request the run stopped at ("inputs[3] write"); empty when done
@@ -48,8 +49,9 @@ public:
     // What the module has reported so far, as a profile.
     Profile::ModuleProfile moduleProfile(const QString &name = QString()) const;
 
-    // Answer of a request to a reply: not its answer, its answer, or a refusal.
-    enum class Answer { NotThis, Ok, Refused };
+    // Answer of a request to a reply: not its answer, its answer, a refusal, or its answer with a
+    // wrong checksum (the request is sent again).
+    enum class Answer { NotThis, Ok, Refused, Corrupt };
     struct Request {
         QString where;
         std::function<void()> send;
@@ -83,6 +85,7 @@ private:
     qint16 m_lastStep = -1;
     std::deque<Request> m_queue;
     int m_tries = 0;
+    bool m_corrupt = false; // the current request was answered with a wrong checksum
     std::function<void()> m_then;
 };
 

@@ -56,9 +56,12 @@ private Q_SLOTS:
             QTest::qWait(5);
         }
         QVERIFY(save->isEnabled());
-        chosen = dir.filePath("unit.json");
+        chosen = dir.filePath("unit"); // typed without the suffix 写入配置… lists
         save->click();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(chosen), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(chosen + ".json"), 10000);
+        QCOMPARE(messages->texts(), QStringList{"配置已保存到 " + chosen + ".json"});
+        messages->messages.clear();
+        chosen += ".json";
 
         sim.state().restartTime = 1;
         sim.state().deliveryModes[2] = 1;

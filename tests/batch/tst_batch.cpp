@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -176,6 +177,8 @@ private Q_SLOTS:
                                                 << "parameters.restart_seconds write";
         QTest::newRow("vanishes mid-write") << "vanish" << 4 << "device-lost"
                                             << "parameters.restart_seconds write";
+        QTest::newRow("records always corrupt") << "checksum" << 3 << "checksum"
+                                                << "inputs[0] read";
     }
     void endings()
     {
@@ -189,6 +192,7 @@ private Q_SLOTS:
         m.sim.state().netMode = how == "gprs" ? 1 : 2;
         AlarmSimOptions options;
         options.silent = how == "silent";
+        options.badChecksum = how == "checksum" ? FaultMode::Always : FaultMode::Off;
         m.sim.setOptions(options);
         m.filter = [how](Module &mod) {
             if (how == "refuse" && mod.seen.contains(Preamble + "\xB4\x01")) {
@@ -210,7 +214,8 @@ private Q_SLOTS:
         QTEST(line["result"].toString(), "result");
         QTEST(line["stopped_at"].toString(), "stoppedAt");
         QCOMPARE(line["exit_code"].toInt(), code);
-        QVERIFY(run.messages.last().endsWith("结果: " + line["result"].toString()));
+        QVERIFY(run.messages.filter("结果: ").value(0).endsWith("（" + line["result"].toString() +
+                                                                "）"));
     }
 
     void badProfile()
@@ -233,9 +238,11 @@ private Q_SLOTS:
         silent.sim.setOptions(options);
         const QString a = good.open(), b = silent.open();
         Run run;
-        QCOMPARE(run.exec({"read", "--port", a, "--port", b, "-o", dir.filePath("st.json"),
-                           "--report", "sqlite:" + dir.filePath("results.db")}),
-                 3);
+        QCOMPARE(
+            run.exec({"read", "--port", a, "--port", b, "-o", dir.filePath("st.json"), "--report",
+                      "sqlite:" + dir.filePath("results.db"), "--report", dir.filePath("r.jsonl")}),
+            3);
+        QCOMPARE(reportLines(dir.filePath("r.jsonl")).size(), 2); // both reports written
         // One file per port that answered, named after its device.
         const QString file = dir.filePath("st-" + QFileInfo(a).fileName() + ".json");
         QFile f(file);
@@ -244,8 +251,9 @@ private Q_SLOTS:
                  0.005);
         QVERIFY(!QFile::exists(dir.filePath("st-" + QFileInfo(b).fileName() + ".json")));
         // Both ports worked at the same time: the good one was read while the other waited.
-        const int goodDone = int(run.messages.indexOf("[" + a + "] 结果: read"));
-        const int silentDone = int(run.messages.indexOf("[" + b + "] 结果: no-answer"));
+        const int goodDone = int(run.messages.indexOf("[" + a + "] 结果: 已读出（read）"));
+        const int silentDone =
+            int(run.messages.indexOf("[" + b + "] 结果: 模块无应答（no-answer）"));
         QVERIFY(goodDone >= 0 && silentDone > goodDone);
 
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
@@ -254,6 +262,28 @@ private Q_SLOTS:
         const QStringList rows = rowsOf(db, "SELECT port, command, result, exit_code, stopped_at "
                                             "FROM batch_results ORDER BY exit_code");
         QCOMPARE(rows, (QStringList{a + "|read|read|0|", b + "|read|no-answer|3|connect"}));
+    }
+
+    // On a terminal the module's line is drawn again in place at every step, coloured only when
+    // asked (NO_COLOR), and nothing goes out line by line.
+    void liveDisplay_data()
+    {
+        QTest::addColumn<bool>("colour");
+        QTest::newRow("colour") << true;
+        QTest::newRow("NO_COLOR") << false;
+    }
+    void liveDisplay()
+    {
+        QFETCH(bool, colour);
+        QTemporaryDir dir;
+        Module m;
+        Run run;
+        QByteArray screen;
+        run.run.setLive([&screen](const QByteArray &bytes) { screen += bytes; }, colour);
+        QCOMPARE(run.exec({"read", "--port", m.open(), "-o", dir.filePath("m.json")}), 0);
+        QVERIFY(run.messages.isEmpty());
+        QVERIFY2(screen.count("\x1b[1F\x1b[2K\n\x1b[1F[") > 20, screen.constData());
+        QCOMPARE(screen.contains("\x1b[32m"), colour);
     }
 
     // A real server from Debian's postgresql package, started here in a temporary folder (as an
@@ -314,21 +344,53 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase("pg");
     }
 
+    // The program itself: PORT is a virtual module, FIFO a named pipe, OUT standard output.
     void program_data()
     {
         QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("out");
         QTest::addColumn<int>("code");
-        QTest::newRow("no command") << QStringList{"--port", "/dev/null"} << 2;
+        QTest::addColumn<QString>("says"); // on standard error (standard output for --help)
+        QTest::newRow("no command") << QStringList{"--port", "/dev/null"} << "" << 2 << "用法";
+        QTest::newRow("--help") << QStringList{"--help"} << "" << 0 << "  --report TARGET";
         QTest::newRow("a port that is not there")
-            << QStringList{"read", "--port", "/dev/corvane-none"} << 3;
+            << QStringList{"read", "--port", "/dev/corvane-none"} << "" << 3 << "本机没有这个串口";
+        QTest::newRow("a port that is no serial port")
+            << QStringList{"read", "--port", "/dev/null"} << "" << 3 << "（not-a-serial-port）";
+        QTest::newRow("profile read to a full disk")
+            << QStringList{"read", "--port", "PORT"} << "/dev/full" << 5 << "配置丢失";
+        QTest::newRow("report to a pipe")
+            << QStringList{"read", "--port", "PORT", "--report", "FIFO"} << "" << 2
+            << "不是普通文件";
+        QTest::newRow("sqlite without a file")
+            << QStringList{"read", "--port", "PORT", "--report", "sqlite:"} << "" << 2
+            << "没有给出文件名";
+        QTest::newRow("profile from a pipe")
+            << QStringList{"verify", "FIFO", "--port", "PORT"} << "" << 2 << "不是普通文件";
+        QTest::newRow("profile from a device")
+            << QStringList{"verify", "/dev/zero", "--port", "PORT"} << "" << 2 << "不是普通文件";
     }
     void program()
     {
         QFETCH(QStringList, args);
+        QFETCH(QString, out);
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("fifo");
+        QVERIFY(::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
+        Module m;
+        args.replaceInStrings(QRegularExpression("^PORT$"), m.open());
+        args.replaceInStrings(QRegularExpression("^FIFO$"), fifo);
         QProcess p;
+        if (!out.isEmpty())
+            p.setStandardOutputFile(out);
         p.start(CORVANE_BINARY_DIR "/bin/corvane-batch", args);
-        QVERIFY(p.waitForFinished(10000));
+        // The module answers from this event loop.
+        QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 10000);
         QTEST(p.exitCode(), "code");
+        const QString said =
+            QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput());
+        QFETCH(QString, says);
+        QVERIFY2(said.contains(says), qPrintable(said));
     }
 
     // Ctrl+C (SIGINT) or SIGTERM while a module is being read: the program ends through its
@@ -351,14 +413,22 @@ private Q_SLOTS:
         if (HasStaleLock(path))
             QFile::remove(lock); // left on a reused terminal number by a program that was killed
         QVERIFY(!lock.isEmpty() && !QFile::exists(lock));
+        QTemporaryDir dir;
+        const QString report = dir.filePath("r.jsonl");
         QProcess p;
-        p.start(CORVANE_BINARY_DIR "/bin/corvane-batch", {"read", "--port", path});
+        p.start(CORVANE_BINARY_DIR "/bin/corvane-batch",
+                {"read", "--port", path, "--report", report});
         QVERIFY(p.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 10000);
         ::kill(pid_t(p.processId()), signal);
         QVERIFY(p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 128 + signal);
         QVERIFY(!QFile::exists(lock));
+        // The module's record says where it stopped.
+        const QJsonObject line = reportLines(report).value(0);
+        QCOMPARE(line["result"].toString() + " " + line["stopped_at"].toString(),
+                 QStringLiteral("interrupted connect"));
+        QCOMPARE(line["exit_code"].toInt(), 128 + signal);
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #define P "1A2A3A4A5A6A7A8A "
@@ -135,6 +136,16 @@ private Q_SLOTS:
             << "phone_table.1" << QJsonValue("13800") << "phone_table[1]: 以 1 开头的 11 位号码";
         QTest::newRow("seven inputs") << "inputs" << QJsonValue(QJsonArray{1, 2, 3, 4, 5, 6, 7})
                                       << "inputs: 8 项的数组（每项为对象或 null）";
+        QTest::newRow("English text GBK cannot carry")
+            << "inputs.1.high_text.text" << QJsonValue("Door 😀")
+            << "inputs[1].high_text.text: 英文方式只能使用 GBK 编码中的字符（“😀”不在其中）";
+        QTest::newRow("module a number") << "module" << QJsonValue(5) << "module: 对象或 null";
+        QTest::newRow("unknown key in module")
+            << "module.serial" << QJsonValue("x") << "module.serial: 未知的项";
+        QTest::newRow("name of 201 characters")
+            << "name" << QJsonValue(QString(201, 'n')) << "name: 最多 200 个字符的文字";
+        QTest::newRow("version 2")
+            << "version" << QJsonValue(2) << "version: 本程序支持的格式版本为 1";
     }
     void badField()
     {
@@ -155,6 +166,54 @@ private Q_SLOTS:
         QString error;
         QVERIFY(!Profile::FromFile("{\"format\": ", nullptr, &error));
         QVERIFY2(error.startsWith("第 11 字节: JSON 格式错误"), qPrintable(error));
+    }
+
+    // Only a regular file of at most 1 MiB is read: a device or pipe could block or never end.
+    void readFile_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        const QString notFile = "不是普通文件（目录、设备或管道不能作配置文件）";
+        QTest::newRow("endless device") << "/dev/zero" << notFile;
+        QTest::newRow("directory") << "/" << notFile;
+        QTest::newRow("1 MiB and a byte") << "big"
+                                          << "文件太大（配置文件最多 1048576 字节）";
+        QTest::newRow("not there") << "/corvane-none.json"
+                                   << "文件不存在";
+    }
+    void readFile()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir dir;
+        if (path == "big") {
+            path = dir.filePath("big.json");
+            QFile big(path);
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(1048577));
+        }
+        QString error;
+        QVERIFY(!Profile::ReadFile(path, nullptr, &error));
+        QTEST(error, "message");
+    }
+
+    // The captions beside the paths: the parts of a path each find their caption.
+    void captions_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("address part") << "parameters.address.type"
+                                      << "模块地址 地址类型（parameters.address.type）";
+        QTest::newRow("text encoding") << "inputs[3].low_text.english"
+                                       << "DI3 低电平报警内容 英文（inputs[3].low_text.english）";
+        QTest::newRow("phone number") << "phone_table[0]"
+                                      << "电话号码表 第 1 号（phone_table[0]）";
+        QTest::newRow("step: a module value read") << "firmware_model read"
+                                                   << "读取 模块型号（module.firmware_model）";
+    }
+    void captions()
+    {
+        QFETCH(QString, where);
+        QTEST(where.contains(' ') ? Profile::StepCaption(where) : Profile::FieldCaption(where),
+              "caption");
     }
 
     void fileRoundTrip()

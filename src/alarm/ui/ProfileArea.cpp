@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -45,7 +46,7 @@ bool showTable(const QString &title, const QList<Profile::Difference> &rows, boo
     for (int r = 0; r < rows.size(); ++r) {
         const Profile::Difference &d = rows.at(r);
         const QString module = d.reported ? d.moduleValue : QStringLiteral("（未读出）");
-        const QString values[3] = {d.path, module, d.profileValue};
+        const QString values[3] = {Profile::FieldCaption(d.path), module, d.profileValue};
         for (int c = 0; c < 3; ++c) {
             // Line breaks in the short message texts stay visible in one row.
             QString shown = values[c];
@@ -96,10 +97,15 @@ QString stopText(const ProfileRunner::Outcome &o)
     case ProfileRunner::Result::DeviceLost:
         why = QStringLiteral("串口设备已断开");
         break;
+    case ProfileRunner::Result::Checksum:
+        why = QStringLiteral("模块的应答校验和错误");
+        break;
     default:
         break;
     }
-    return o.stoppedAt.isEmpty() ? why : why + QStringLiteral("（%1）").arg(o.stoppedAt);
+    return o.stoppedAt.isEmpty()
+               ? why
+               : why + QStringLiteral("，停在：%1").arg(Profile::StepCaption(o.stoppedAt));
 }
 
 } // namespace
@@ -169,13 +175,8 @@ void ProfileArea::load()
     const QString path = fileChooser()(false);
     if (path.isEmpty())
         return;
-    QFile file(path);
     QString error;
-    if (!file.open(QIODevice::ReadOnly))
-        error = file.errorString();
-    else
-        Profile::FromFile(file.readAll(), &m_wanted, &error);
-    if (!error.isEmpty()) {
+    if (!Profile::ReadFile(path, &m_wanted, &error)) {
         ShowMessage(QStringLiteral("配置文件有误：\n%1").arg(error), QStringLiteral("提示"),
                     MsgIcon::Exclamation);
         return;
@@ -197,14 +198,21 @@ void ProfileArea::finished(const ProfileRunner::Outcome &outcome)
     }
     if (phase == Phase::Saving) {
         m_readDone = true;
-        const QString path = fileChooser()(true);
+        QString path = fileChooser()(true);
         if (path.isEmpty())
             return;
+        // 写入配置… lists *.json: a name typed without it gets it.
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".json");
         const QByteArray bytes =
             Profile::ToFile(m_runner->moduleProfile(QFileInfo(path).completeBaseName()));
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            ShowMessage(file.errorString(), QStringLiteral("提示"), MsgIcon::Exclamation);
+            ShowMessage(QStringLiteral("配置未能保存到 %1：\n%2").arg(path, file.errorString()),
+                        QStringLiteral("提示"), MsgIcon::Exclamation);
+        else
+            ShowMessage(QStringLiteral("配置已保存到 %1").arg(QDir::toNativeSeparators(path)),
+                        QStringLiteral("提示"));
         return;
     }
     if (phase == Phase::Comparing) {
