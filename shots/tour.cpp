@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -31,11 +32,15 @@
 #include <QTimer>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 namespace {
 
 QString g_dir;
 int g_saved = 0;
+// The name of the next message box's picture; boxes the tour did not ask for are numbered.
+QString g_boxName;
+int g_boxes = 0;
 
 void Wait(int ms)
 {
@@ -94,7 +99,12 @@ void AlarmTour(MainWindow *main)
     }
     Wait(4000);
     ShotPages(Windows::findTyped<frmZ41COM>(), QStringLiteral("alarm"), 2500);
+    // The monitor docked below, listing a read-all (刷新).
     Trigger(main, "mnuMonitor");
+    for (auto *button : Windows::findTyped<frmZ41COM>()->findChildren<QPushButton *>())
+        if (button->text() == QStringLiteral("刷新") && button->isVisible())
+            button->click();
+    Wait(4000);
     Shot(QStringLiteral("alarm-with-monitor"));
     if (auto *dock = main->findChild<QDockWidget *>(QStringLiteral("dockMonitor")))
         dock->close();
@@ -112,12 +122,7 @@ void ToolsTour(MainWindow *main)
     Trigger(main, "mnuUsage");
     Shot(QStringLiteral("usage"));
     Windows::unload(QStringLiteral("frmUsage"));
-    // The about box is modal: its picture is taken from inside its own loop.
-    QTimer::singleShot(600, [] {
-        Shot(QStringLiteral("about"));
-        if (QWidget *box = QApplication::activeModalWidget())
-            box->close();
-    });
+    g_boxName = QStringLiteral("about");
     Trigger(main, "mnuAbout");
 }
 
@@ -171,6 +176,25 @@ int main(int argc, char *argv[])
     InstallWidgetDialogs();
     InstallAccessibleNames();
     RegisterWindows(ports, monitor);
+
+    // Message boxes are modal: each one's picture is taken from inside its own loop, then it is
+    // closed with its default answer.
+    QTimer boxes;
+    QObject::connect(&boxes, &QTimer::timeout, [&boxes] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        boxes.stop();
+        const QString name = g_boxName.isEmpty()
+                                 ? QStringLiteral("message-%1").arg(++g_boxes)
+                                 : std::exchange(g_boxName, QString());
+        Shot(name);
+        std::printf("corvane-tour: %s: %s\n", qPrintable(name), qPrintable(box->text()));
+        box->done(box->defaultButton() ? box->standardButton(box->defaultButton())
+                                       : QMessageBox::Ok);
+        boxes.start();
+    });
+    boxes.start(500);
 
     auto *main = Windows::get<MainWindow>();
     WireMainWindow(main);

@@ -89,8 +89,10 @@ void TrafficMonitor::follow(SerialLink &link)
 
 QString TrafficMonitor::logsFolder()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-        .filePath(QStringLiteral("logs"));
+    // "Corvane" in the user's data folder: one level, though the organisation bears the
+    // program's name too (the application data folder would be Corvane/Corvane).
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("Corvane/logs"));
 }
 
 QString TrafficMonitor::autoLogPath() const
