@@ -185,9 +185,8 @@ int main(int argc, char *argv[])
         if (!box)
             return;
         boxes.stop();
-        const QString name = g_boxName.isEmpty()
-                                 ? QStringLiteral("message-%1").arg(++g_boxes)
-                                 : std::exchange(g_boxName, QString());
+        const QString name = g_boxName.isEmpty() ? QStringLiteral("message-%1").arg(++g_boxes)
+                                                 : std::exchange(g_boxName, QString());
         Shot(name);
         std::printf("corvane-tour: %s: %s\n", qPrintable(name), qPrintable(box->text()));
         box->done(box->defaultButton() ? box->standardButton(box->defaultButton())

@@ -177,6 +177,8 @@ int main(int argc, char *argv[])
         });
     }
     const int code = QApplication::exec();
+    // Kept however the run ends (menu, window frame, a termination signal).
+    main->saveLayout();
     // Every window but the main one goes, and with it its link: the ports close (and their lock
     // files go) before the ports' book and the monitor do.
     Windows::unloadAll();

@@ -7,6 +7,7 @@
 #include "sim/PtyServer.h"
 
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -80,6 +81,32 @@ private Q_SLOTS:
         QCOMPARE(err.count('\n'), 1);
         QVERIFY2(err.startsWith("corvane: --trace") && err.contains(dir.path().toLocal8Bit()),
                  err.constData());
+    }
+
+    // Settings live under the program's own name and take over those kept under Qt's "Unknown
+    // Organization"; the window's size is kept there. A picture that cannot be saved ends the
+    // run with code 1 and says which.
+    void settingsAndScreenshot()
+    {
+        QTemporaryDir home;
+        QDir(home.path()).mkpath("Unknown Organization");
+        QFile old(home.filePath("Unknown Organization/Corvane.conf"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("[monitor]\nautoLog=true\n");
+        old.close();
+        QProcess corvane;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", home.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        corvane.setProcessEnvironment(env);
+        const QString picture = home.filePath("missing/main.png");
+        corvane.start(Program, {"--demo", "--screenshot", picture, "--screenshot-delay", "200"});
+        QVERIFY(corvane.waitForFinished(15000) && corvane.exitStatus() == QProcess::NormalExit);
+        QCOMPARE(corvane.exitCode(), 1);
+        QVERIFY(corvane.readAllStandardError().contains(("无法保存截图 " + picture).toUtf8()));
+        QSettings kept(home.filePath("Corvane/Corvane.conf"), QSettings::IniFormat);
+        QCOMPARE(kept.value("monitor/autoLog").toString(), "true");
+        QVERIFY(!kept.value("MainWindow/geometry").toByteArray().isEmpty());
     }
 
     void terminationReleasesPortLock_data()
