@@ -40,15 +40,6 @@ QString WireLineEnds(const QString &text)
     return wire;
 }
 
-QString SteppedValueQuestion(const QString &name, double typed, double stored, const QString &unit,
-                             const QString &step)
-{
-    if (std::abs(typed - stored) <= 1e-9 * std::max(1.0, std::abs(typed)))
-        return {};
-    return QStringLiteral("%1只能按%2保存：输入的 %3 %4将写为 %5 %4。是否照此写入？")
-        .arg(name, step, QString::number(typed, 'g', 12), unit, QString::number(stored, 'g', 12));
-}
-
 bool NeedsChinese(const QString &text)
 {
     for (const QChar c : text) {

@@ -29,12 +29,6 @@ quint8 DelaySeconds(double seconds);
 // Relay of the output test from its list text: "Do0 通道" 0 ... "Do7 通道" 7; anything else -1.
 int TestRelayNumber(const QString &text);
 
-// A value the frame carries only in steps (name of the box, the typed and the stored value, the
-// unit and the step, as in "400毫秒一级"): the question asked before writing the stored value
-// instead of the typed one; empty when they agree.
-QString SteppedValueQuestion(const QString &name, double typed, double stored, const QString &unit,
-                             const QString &step);
-
 // ---- refusals: the message to show, empty when the value can be sent --------------------------
 
 // A short message text longer than its field.

@@ -1,5 +1,8 @@
 #include "core/Dialogs.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -62,4 +65,21 @@ void SetInputHandler(InputHandler handler)
 void SetPauseHandler(PauseHandler handler)
 {
     pauseHandler() = std::move(handler);
+}
+
+QString SteppedValueQuestion(const QString &name, double typed, double stored, const QString &unit,
+                             const QString &step)
+{
+    if (std::abs(typed - stored) <= 1e-9 * std::max(1.0, std::abs(typed)))
+        return {};
+    return QStringLiteral("%1只能按%2保存：输入的 %3 %4将写为 %5 %4。是否照此写入？")
+        .arg(name, step, QString::number(typed, 'g', 12), unit, QString::number(stored, 'g', 12));
+}
+
+bool AcceptSteppedValue(const QString &name, double typed, double stored, const QString &unit,
+                        const QString &step)
+{
+    const QString question = SteppedValueQuestion(name, typed, stored, unit, step);
+    return question.isEmpty() || ShowMessage(question, QStringLiteral("提示"), MsgIcon::Question,
+                                             MsgButtons::YesNo) == MsgResult::Yes;
 }

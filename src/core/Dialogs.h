@@ -31,6 +31,14 @@ MsgResult ShowMessage(const QString &text, const QString &title, MsgIcon icon = 
                       MsgButtons buttons = MsgButtons::Ok);
 bool AskInput(const QString &prompt, const QString &title, const QString &defaultText,
               QString *answer);
+// A value the frame carries only in steps (name of the box, the typed and the stored value, the
+// unit and the step, as in "400毫秒一级"): the question asked before writing the stored value
+// instead of the typed one; empty when they agree.
+QString SteppedValueQuestion(const QString &name, double typed, double stored, const QString &unit,
+                             const QString &step);
+// Asks that question when the values differ: true when they agree or the user answers Yes.
+bool AcceptSteppedValue(const QString &name, double typed, double stored, const QString &unit,
+                        const QString &step);
 // Waits without blocking the event loop (timers and received data go on being handled).
 void Pause(int milliseconds);
 

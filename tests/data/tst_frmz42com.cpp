@@ -137,6 +137,21 @@ private Q_SLOTS:
         QTRY_COMPARE(c<QLabel>(w, "Label4")->text(), QStringLiteral("115200bps"));
         QCOMPARE(status.last().at(1).toString(),
                  QStringLiteral("模块状态：已写入波特率，模块已确认"));
+        // Wake delays are kept in 400 ms units: the value written is said first; No sends
+        // nothing, Yes writes 800 ms and shows it.
+        c<QRadioButton>(w, "Option3")->setChecked(true);
+        c<QLineEdit>(w, "Text11")->setText("1000");
+        messages.answers = {MsgResult::No};
+        w->command1(9)->click();
+        QCOMPARE(messages.texts(), QStringList{"醒后空闲时间只能按400毫秒一级保存：输入的 1000 "
+                                               "毫秒将写为 800 毫秒。是否照此写入？"});
+        QCOMPARE(line->takeWritten(), QByteArray());
+        w->command1(9)->click();
+        QByteArray written;
+        QTRY_VERIFY((written += line->takeWritten()).contains(hex("D2 01 00 02 00 19")));
+        QCOMPARE(c<QLineEdit>(w, "Text11")->text(), "800");
+        QTRY_VERIFY(w->command1(9)->isEnabled());
+        messages.messages.clear();
         c<QLineEdit>(w, "Text4")->setText("40000"); // more than the field accepts
         c<QLineEdit>(w, "Text10")->setText("3");
         w->command1(2)->click();

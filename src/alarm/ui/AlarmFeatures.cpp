@@ -43,13 +43,11 @@ double BoxNumber(const QWidget *box)
 bool AcceptStored(QLineEdit *box, const QString &name, double stored, const QString &unit,
                   const QString &step)
 {
-    const QString question =
-        AlarmChecks::SteppedValueQuestion(name, BoxNumber(box), stored, unit, step);
-    if (question.isEmpty())
-        return true;
-    if (ShowMessage(question, QStringLiteral("提示"), MsgIcon::Question, MsgButtons::YesNo) !=
-        MsgResult::Yes)
+    const double typed = BoxNumber(box);
+    if (!AcceptSteppedValue(name, typed, stored, unit, step))
         return false;
+    if (SteppedValueQuestion(name, typed, stored, unit, step).isEmpty())
+        return true;
     box->setText(QString::number(stored, 'g', 12));
     return true;
 }

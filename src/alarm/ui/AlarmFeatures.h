@@ -21,7 +21,7 @@ void SetBoxText(QWidget *box, const QString &text);
 // The number of a text box: the leading numeric value of its text (0 when there is none).
 double BoxNumber(const QWidget *box);
 // Before a value the frame carries in steps is written: when stored differs from the number of
-// the box, asks whether stored is to be written (see AlarmChecks::SteppedValueQuestion). Yes:
+// the box, asks whether stored is to be written (see AcceptSteppedValue). Yes:
 // the box shows stored and true is returned; No: false, and nothing is to be sent.
 bool AcceptStored(QLineEdit *box, const QString &name, double stored, const QString &unit,
                   const QString &step);

@@ -329,6 +329,22 @@ void frmZ42COM::startPowerSaving()
         ShowMessage(QStringLiteral("醒后时间不能超过26214000毫秒"), SystemTitle);
         return;
     }
+    // The module keeps whole 400 ms units: say which value will be written, before writing it.
+    const struct {
+        QLineEdit *box;
+        qint64 *ms;
+        const char *name;
+    } delays[] = {{ui->Text11, &c.idleMs, "醒后空闲时间"}, {ui->Text12, &c.dataMs, "醒后数据时间"}};
+    for (const auto &delay : delays) {
+        const qint64 stored = qint64(F::WakeUnits(*delay.ms)) * 400;
+        if (!c.on || stored == *delay.ms)
+            continue;
+        if (!AcceptSteppedValue(QString::fromUtf8(delay.name), double(*delay.ms), double(stored),
+                                QStringLiteral("毫秒"), QStringLiteral("400毫秒一级")))
+            return;
+        *delay.ms = stored;
+        delay.box->setText(QString::number(stored));
+    }
     commanddisable();
     m_exchange->startPowerSavingWrite(c);
 }
