@@ -101,7 +101,10 @@ void AlarmTour(MainWindow *main)
     ShotPages(Windows::findTyped<frmZ41COM>(), QStringLiteral("alarm"), 2500);
     // The monitor docked below, listing a read-all (刷新).
     Trigger(main, "mnuMonitor");
-    for (auto *button : Windows::findTyped<frmZ41COM>()->findChildren<QPushButton *>())
+    auto *alarm = Windows::findTyped<frmZ41COM>();
+    alarm->findChild<QTabWidget *>()->setCurrentIndex(0);
+    Wait(500);
+    for (auto *button : alarm->findChildren<QPushButton *>())
         if (button->text() == QStringLiteral("刷新") && button->isVisible())
             button->click();
     Wait(4000);

@@ -88,8 +88,9 @@ private Q_SLOTS:
         QCOMPARE(label->text() + label->accessibleName(), "模块状态：已连接模块状态：已连接");
         alarm->tabChanged(frmZ41COM::TestPage);
         QVERIFY(m_main->isSmsMannerMenuVisible());
-        Windows::unload(QStringLiteral("frmZ41COM"));
+        Windows::unload(QStringLiteral("frmZ41COM")); // as its frame closes it
         QVERIFY(!m_main->isSmsMannerMenuVisible());
+        QCOMPARE(m_main->statusPanel(1), QStringLiteral("串口：未使用"));
     }
 
     // Exactly one entry is checked and drawn with a check mark, not a radio dot; every choice

@@ -364,6 +364,8 @@ void frmZ41COM::closeEvent(QCloseEvent *event)
     Timer6.stop();
     rTimer.stop();
     closeDatabase();
+    // The port goes with the window, however it is closed (退出, its frame, the program).
+    setStatusText(1, QStringLiteral("串口：未使用"));
     // The send-mode menu belongs to the communication test of this window.
     Q_EMIT smsMannerMenuWanted(false);
     event->accept();
