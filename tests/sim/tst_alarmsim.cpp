@@ -143,7 +143,8 @@ private Q_SLOTS:
         QCOMPARE(Exchange(sim, pieces), QString::fromLatin1(answers.toHex(' ')));
     }
 
-    // Empty answer: the options are refused (exit code 2, a message on stderr).
+    // Empty answer: the options are refused (exit code 2, a message on stderr that holds the
+    // request column's text).
     void program_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -156,6 +157,8 @@ private Q_SLOTS:
         for (const char *option : {"--work-form=sideways", "--transfer=transparent3",
                                    "--delay=soon", "--fault=static", "--fault=noise:often"})
             QTest::newRow(option) << QStringList{option} << QByteArray() << QByteArray();
+        QTest::newRow("--module=foo") << QStringList{"--module=foo"}
+                                      << QByteArray("unknown module name 'foo'") << QByteArray();
     }
     void program()
     {
@@ -168,7 +171,8 @@ private Q_SLOTS:
             QVERIFY(sim.waitForFinished(5000));
             QCOMPARE(sim.exitCode(), 2);
             QVERIFY(sim.readAllStandardOutput().isEmpty());
-            QVERIFY(sim.readAllStandardError().startsWith("corvane-sim: "));
+            const QByteArray message = sim.readAllStandardError();
+            QVERIFY(message.startsWith("corvane-sim: ") && message.contains(request));
             return;
         }
         QVERIFY(sim.waitForReadyRead(5000));
