@@ -151,18 +151,8 @@ bool BatchRun::setUp(const QStringList &arguments)
         return bad(QStringLiteral("-o 只用于 read"));
 
     std::optional<Profile::ModuleProfile> wanted;
-    if (m_command != BatchJob::Command::Read) {
-        Profile::ModuleProfile profile;
-        QString error;
-        if (!Profile::ReadFile(words.at(1), &profile, &error)) {
-            m_sink(QStringLiteral("corvane-batch: 配置文件 %1: %2").arg(words.at(1), error));
-            m_exitCode = ExitUsage;
-            return false;
-        }
-        if (profile.name.isEmpty())
-            profile.name = QFileInfo(words.at(1)).completeBaseName();
-        wanted = profile;
-    }
+    if (m_command != BatchJob::Command::Read && !loadProfile(words.at(1), &wanted))
+        return false;
     m_reportTargets = parser.values(report);
     if (m_reportTargets.removeDuplicates() > 0)
         return bad(QStringLiteral("同一个 --report 给了两次"));
@@ -183,6 +173,21 @@ bool BatchRun::setUp(const QStringList &arguments)
         m_jobs.append(job);
         m_livePorts << path;
     }
+    return true;
+}
+
+bool BatchRun::loadProfile(const QString &path, std::optional<Profile::ModuleProfile> *wanted)
+{
+    Profile::ModuleProfile profile;
+    QString error;
+    if (!Profile::ReadFile(path, &profile, &error)) {
+        m_sink(QStringLiteral("corvane-batch: 配置文件 %1: %2").arg(path, error));
+        m_exitCode = ExitUsage;
+        return false;
+    }
+    if (profile.name.isEmpty())
+        profile.name = QFileInfo(path).completeBaseName();
+    *wanted = profile;
     return true;
 }
 

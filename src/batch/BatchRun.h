@@ -12,6 +12,7 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class BatchRun : public QObject
 {
@@ -48,6 +49,9 @@ Q_SIGNALS:
     void done(int exitCode);
 
 private:
+    // The profile of write and verify, checked whole; false (with the message and the exit
+    // code set) when it cannot be used.
+    bool loadProfile(const QString &path, std::optional<Profile::ModuleProfile> *wanted);
     void jobFinished(BatchJob *job);
     void saveProfile(BatchJob *job, BatchRecord *record);
     QString outputFile(const QString &port) const;
