@@ -1,7 +1,7 @@
 #include "shell/AccessibleNames.h"
 
-#include <QAccessible>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLineEdit>
