@@ -129,6 +129,7 @@ private slots:
         quint32 units = 0;
         row("0.004 s rounds to 1 unit", RestartUnits(0.004, &units) ? double(units) : -1, 1);
         row("negative time refused", RestartUnits(-1, &units) ? double(units) : -1, -1);
+        row("zero is a time of its own", RestartUnits(0, &units) ? double(units) : -1, 0);
         row("2^32 units refused", RestartUnits(21474836.48, &units) ? double(units) : -1, -1);
         row("largest unit count", RestartUnits(21474836.47, &units) ? double(units) : -1,
             4294967294.0);
