@@ -30,6 +30,8 @@ private Q_SLOTS:
             << QStringList{"F9 transfer 0", "EC version \x03VX8K V1.05 ", "D6", "D1 net-mode 2"};
         QTest::newRow("garbage, unknown code, broken preamble")
             << false << hex("00 1A 2A 00" P "77 D1 03 01") << QStringList{"D1 net-mode 1"};
+        QTest::newRow("a new frame where a code belongs")
+            << false << hex(P P "D1 03 01") << QStringList{"D1 net-mode 1"};
     }
     void replies()
     {
