@@ -106,6 +106,8 @@ private Q_SLOTS:
             << "inputs.0.trigger" << QJsonValue(4) << "inputs[0].trigger: 0 到 3";
         QTest::newRow("relay reply 4")
             << "relays.2.reply" << QJsonValue(4) << "relays[2].reply: 0 到 3";
+        QTest::newRow("relay delay 256")
+            << "relays.1.low_delay" << QJsonValue(256) << "relays[1].low_delay: 0 到 255";
         QTest::newRow("input text of 92 bytes")
             << "inputs.2.low_text.text" << QJsonValue(chinese46)
             << "inputs[2].low_text.text: 最多 90 字节（英文 90 个字符，汉字 45 个）";
