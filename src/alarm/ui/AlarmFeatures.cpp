@@ -46,9 +46,8 @@ bool AcceptStored(QLineEdit *box, const QString &name, double stored, const QStr
     const double typed = BoxNumber(box);
     if (!AcceptSteppedValue(name, typed, stored, unit, step))
         return false;
-    if (SteppedValueQuestion(name, typed, stored, unit, step).isEmpty())
-        return true;
-    box->setText(QString::number(stored, 'g', 12));
+    if (typed != stored)
+        box->setText(QString::number(stored, 'g', 12));
     return true;
 }
 
